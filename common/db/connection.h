@@ -1,0 +1,72 @@
+#pragma once
+
+#include <QString>
+#include <QVariant>
+#include <QVariantList>
+
+#include <stdexcept>
+
+struct sqlite3;
+
+namespace vorlane::db {
+
+/// A failed database operation. `description()` is the text a message box shows.
+class Error : public std::runtime_error {
+public:
+    Error(int code, const QString &description);
+    int code() const { return m_code; }
+    QString description() const { return m_description; }
+
+private:
+    int m_code;
+    QString m_description;
+};
+
+/// The one open connection a program holds to the system database file.
+///
+/// The file stays in rollback-journal mode (never WAL: stations open it over a
+/// network share) and waits for other writers' locks up to the busy time-out
+/// instead of failing at once. `DateValue(text)` is registered on every open.
+class Connection {
+public:
+    Connection();
+    ~Connection();
+    Connection(const Connection &) = delete;
+    Connection &operator=(const Connection &) = delete;
+
+    /// Opens an existing database file; a missing file is an error (never created here).
+    void open(const QString &file);
+    void close();
+    bool isOpen() const;
+    QString fileName() const { return m_file; }
+
+    /// Runs one statement; every value reaches SQL as a bound parameter (`?`).
+    /// Returns the number of rows changed.
+    int execute(const QString &sql, const QVariantList &params = {});
+
+    void setBusyTimeout(int milliseconds);
+    int busyTimeout() const { return m_busyTimeoutMs; }
+
+    sqlite3 *handle() const { return m_db; }
+
+private:
+    sqlite3 *m_db = nullptr;
+    QString m_file;
+    int m_busyTimeoutMs = 30000;
+};
+
+/// Rolls back in its destructor unless committed.
+class Transaction {
+public:
+    explicit Transaction(Connection &connection);
+    ~Transaction();
+    Transaction(const Transaction &) = delete;
+    Transaction &operator=(const Transaction &) = delete;
+    void commit();
+
+private:
+    Connection &m_connection;
+    bool m_done = false;
+};
+
+} // namespace vorlane::db

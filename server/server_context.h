@@ -1,0 +1,36 @@
+#pragma once
+
+#include "db/connection.h"
+#include "platform/clock.h"
+#include "platform/prompter.h"
+#include "platform/system.h"
+
+#include <QString>
+
+namespace vorlane {
+
+/// The server program's services and program-wide values, created in `main`
+/// (or by a test) and passed to every server window.
+class ServerContext {
+public:
+    ServerContext(System &system, Prompter &prompter, Clock &clock);
+
+    System &system() { return m_system; }
+    Prompter &prompter() { return m_prompter; }
+    Clock &clock() { return m_clock; }
+    db::Connection &connection() { return m_connection; }
+
+    /// The database file: program folder + "/systemfiles/vlsystem.mdb".
+    QString databaseFile() const;
+
+    QString signedInName;       // the login typed at the last successful sign-in
+    bool trayIconShown = false; // from the first activation of the sign-in window until shutdown
+
+private:
+    System &m_system;
+    Prompter &m_prompter;
+    Clock &m_clock;
+    db::Connection m_connection;
+};
+
+} // namespace vorlane

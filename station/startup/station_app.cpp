@@ -1,0 +1,165 @@
+#include "startup/station_app.h"
+
+#include "console/control_panel.h"
+#include "records/member_profile.h"
+#include "startup/connection_window.h"
+#include "startup/splash_window.h"
+#include "startup/station_context.h"
+#include "usage/guest_timer.h"
+#include "usage/listener.h"
+#include "usage/lock_screen.h"
+#include "usage/member_timer.h"
+#include "usage/message_window.h"
+
+#include <QCoreApplication>
+#include <QTimer>
+
+namespace vorlane {
+
+StationApp::StationApp(StationContext &context, QObject *parent)
+    : QObject(parent)
+    , m_context(context)
+{
+    m_context.setNavigator(this);
+}
+
+StationApp::~StationApp()
+{
+    m_context.setNavigator(nullptr);
+    delete m_message;
+    delete m_guestTimer;
+    delete m_memberTimer;
+    delete m_memberProfile;
+    delete m_controlPanel;
+    delete m_lockScreen;
+    delete m_listener;
+    delete m_connection;
+    delete m_splash;
+}
+
+void StationApp::start()
+{
+    m_splash = new SplashWindow(m_context);
+    m_splash->setAttribute(Qt::WA_DeleteOnClose);
+    connect(m_splash, &SplashWindow::finished, this, &StationApp::showConnectionWindow);
+    m_splash->start();
+}
+
+void StationApp::showConnectionWindow()
+{
+    if (!m_connection)
+        m_connection = new ConnectionWindow(m_context);
+    m_connection->show();
+    m_connection->activate();
+}
+
+void StationApp::showLockScreen()
+{
+    const bool first = !m_lockScreen;
+    if (first)
+        m_lockScreen = new LockScreen(m_context);
+    if (first)
+        m_lockScreen->load();
+    m_lockScreen->show();
+    m_lockScreen->activate();
+}
+
+void StationApp::unloadLockScreen()
+{
+    if (m_lockScreen) {
+        m_lockScreen->unload();
+        m_lockScreen->hide();
+        m_lockScreen->deleteLater();
+        m_lockScreen = nullptr;
+    }
+    if (!m_context.state().reconnecting)
+        quit(0);
+}
+
+void StationApp::showControlPanel()
+{
+    if (!m_controlPanel) {
+        m_controlPanel = new ControlPanel(m_context);
+        m_controlPanel->setAttribute(Qt::WA_DeleteOnClose);
+        m_controlPanel->load();
+    }
+    m_controlPanel->show();
+    m_controlPanel->activate();
+}
+
+void StationApp::showMemberProfile()
+{
+    if (!m_memberProfile) {
+        m_memberProfile = new MemberProfile(m_context);
+        m_memberProfile->setAttribute(Qt::WA_DeleteOnClose);
+        m_memberProfile->load();
+    }
+    m_memberProfile->show();
+    m_memberProfile->activate();
+}
+
+void StationApp::showMemberTimer()
+{
+    if (!m_memberTimer) {
+        m_memberTimer = new MemberTimer(m_context);
+        m_memberTimer->setAttribute(Qt::WA_DeleteOnClose);
+        m_memberTimer->load();
+    }
+    m_memberTimer->show();
+    m_memberTimer->activate();
+}
+
+void StationApp::showGuestTimer()
+{
+    if (!m_guestTimer) {
+        m_guestTimer = new GuestTimer(m_context);
+        m_guestTimer->setAttribute(Qt::WA_DeleteOnClose);
+        m_guestTimer->load();
+    }
+    m_guestTimer->show();
+    m_guestTimer->activate();
+}
+
+void StationApp::showMessageWindow()
+{
+    // Each message gets a window of its own; an open one keeps its text.
+    m_message = new MessageWindow(m_context);
+    m_message->setAttribute(Qt::WA_DeleteOnClose);
+    m_message->load();
+    m_message->show();
+}
+
+void StationApp::loadListener()
+{
+    if (!m_listener) {
+        m_listener = new Listener(m_context);
+        m_listener->load();
+    }
+}
+
+void StationApp::unloadListener()
+{
+    if (m_listener) {
+        m_listener->unload();
+        m_listener->deleteLater();
+        m_listener = nullptr;
+    }
+}
+
+void StationApp::quit(int exitCode)
+{
+    // Queued, so that it also works before the event loop has started.
+    QTimer::singleShot(0, qApp, [exitCode] { QCoreApplication::exit(exitCode); });
+}
+
+LockScreen *StationApp::lockScreen()
+{
+    return m_lockScreen;
+}
+
+ControlPanel *StationApp::controlPanel()
+{
+    return m_controlPanel;
+}
+
+} // namespace vorlane

@@ -1,0 +1,34 @@
+#include "startup/station_context.h"
+
+#include "startup/station_navigator.h"
+
+#include <QDir>
+
+#include <stdexcept>
+
+namespace vorlane {
+
+StationContext::StationContext(Registry &registry, System &system, Prompter &prompter, Clock &clock)
+    : m_registry(registry)
+    , m_system(system)
+    , m_prompter(prompter)
+    , m_clock(clock)
+    , m_connection(std::make_unique<db::Connection>())
+{
+}
+
+StationContext::~StationContext() = default;
+
+StationNavigator &StationContext::navigator()
+{
+    if (!m_navigator)
+        throw std::logic_error("station navigator not set");
+    return *m_navigator;
+}
+
+QString StationContext::systemFilesFolder() const
+{
+    return QDir(m_system.programFolder()).filePath(QStringLiteral("systemfiles"));
+}
+
+} // namespace vorlane
