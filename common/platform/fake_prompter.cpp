@@ -31,7 +31,8 @@ std::optional<QString> FakePrompter::input(const QString &prompt, const QString 
         m_hook(m_boxes.back());
     if (m_inputs.empty())
         return std::nullopt;
-    auto answer = m_inputs.front();
+    std::optional<QString> answer;
+    answer.swap(m_inputs.front());
     m_inputs.pop_front();
     return answer;
 }
