@@ -29,4 +29,19 @@ void LockScreen::cmdsubt_Click()
 {
 }
 
+QRadioButton *LockScreen::optchoice(int) const
+{
+    return nullptr;
+}
+
+QLineEdit *LockScreen::txtlog() const
+{
+    return nullptr;
+}
+
+QLineEdit *LockScreen::txtpas() const
+{
+    return nullptr;
+}
+
 } // namespace vorlane

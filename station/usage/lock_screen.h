@@ -2,6 +2,9 @@
 
 #include <QWidget>
 
+class QLineEdit;
+class QRadioButton;
+
 namespace vorlane {
 
 class StationContext;
@@ -21,6 +24,11 @@ public:
     void unload();
     /// The sign-in (also pressed by the remote guest sign-in).
     void cmdsubt_Click();
+
+    /// The sign-in kind buttons: 0 "Administrator", 1 "Manager", 2 "User".
+    QRadioButton *optchoice(int index) const;
+    QLineEdit *txtlog() const;
+    QLineEdit *txtpas() const;
 
 private:
     StationContext &m_context;
