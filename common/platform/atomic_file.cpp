@@ -53,8 +53,17 @@ bool writeFileAtomically(const QString &path, const QByteArray &data, bool flush
         ok = false;
     if (ok)
         ok = ::rename(temp.constData(), target.constData()) == 0;
-    if (!ok)
+    if (!ok) {
         ::unlink(temp.constData());
+        return false;
+    }
+    if (flush) {
+        const int dir = ::open(QFile::encodeName(info.absolutePath()).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        if (dir < 0)
+            return false;
+        ok = ::fsync(dir) == 0;
+        ::close(dir);
+    }
     return ok;
 }
 

@@ -420,18 +420,20 @@ void Hive::replaceBranch(const QString &path, const Hive &saved, const QString &
     if (!savedTop)
         return;
     const std::vector<Value> values = savedTop->values;
+    const Key *existing = findKey(path);
+    const QString spelling = existing ? existing->path : path; // the key keeps its own name
     if (!path.isEmpty())
         removeKey(path);
     else
         m_keys.clear();
-    Key &key = createKey(path);
+    Key &key = createKey(spelling);
     key.values = values;
     const QString foldedTop = fold(top);
     for (const auto &[folded, savedKey] : saved.m_keys) {
         if (folded == foldedTop || !isUnder(folded, foldedTop))
             continue;
         const QString rest = savedKey.path.mid(top.size() + (top.isEmpty() ? 0 : 1));
-        createKey(path.isEmpty() ? rest : path + u'\\' + rest).values = savedKey.values;
+        createKey(spelling.isEmpty() ? rest : spelling + u'\\' + rest).values = savedKey.values;
     }
 }
 

@@ -15,6 +15,7 @@
 #include <cerrno>
 #include <functional>
 #include <mutex>
+#include <vector>
 
 namespace vorlane {
 
@@ -73,23 +74,34 @@ LoadState loadFile(const QString &file, QByteArray *bytes)
 
 class Registry::Store {
 public:
+    using Change = std::function<long(reg::Hive &)>;
+
     QString folder;
-    Durability durability = Durability::FlushBeforeRename;
-    std::mutex mutex;
+    Durability durability = Durability::NoFlush;
+    std::recursive_mutex mutex;
+    int batchDepth = 0;
+    std::vector<Change> pending[2]; // changes of the running batch, by root
+    bool pendingNeedsFolder = false;
 
+    static int slot(RegRoot root) { return root == RegRoot::LocalMachine ? 1 : 0; }
     QString fileFor(RegRoot root) const { return QDir(folder).filePath(rootName(root) + QStringLiteral(".reg")); }
+    QString lockFileFor(RegRoot root) const
+    {
+        return QDir(folder).filePath(QStringLiteral(".") + rootName(root) + QStringLiteral(".reg.lock"));
+    }
+    bool flush() const { return durability == Durability::Durable; }
 
-    /// Reads a root's hive. A missing file is an empty hive; a file that does not
-    /// parse is reported so that writers leave it alone instead of replacing it.
-    bool read(RegRoot root, reg::Hive *hive, QByteArray *original = nullptr) const
+    /// Reads a root's file. A missing or empty file is an empty hive (an empty
+    /// file holds nothing a rewrite could lose); a file that does not parse is
+    /// reported, so that writers leave it alone instead of replacing it.
+    bool readFile(RegRoot root, reg::Hive *hive, QByteArray *original) const
     {
         QByteArray bytes;
         const QString file = fileFor(root);
         switch (loadFile(file, &bytes)) {
         case LoadState::Missing:
             *hive = reg::Hive(rootName(root));
-            if (original)
-                original->clear();
+            original->clear();
             return true;
         case LoadState::Unreadable:
             qWarning("Registry: cannot read %s", qPrintable(file));
@@ -97,45 +109,102 @@ public:
         case LoadState::Loaded:
             break;
         }
+        if (bytes.isEmpty()) {
+            *hive = reg::Hive(rootName(root));
+            original->clear();
+            return true;
+        }
         QString error;
         if (!reg::Hive::parseStore(bytes, rootName(root), hive, &error)) {
             qWarning("Registry: %s does not load (%s); it is left as it is", qPrintable(file), qPrintable(error));
             return false;
         }
-        if (original)
-            *original = std::move(bytes);
+        *original = std::move(bytes);
         return true;
     }
 
-    /// Runs one change on a root's hive under the root's lock and writes the
-    /// result back atomically when something changed.
-    long modify(RegRoot root, bool createFolder, const std::function<long(reg::Hive &)> &change)
+    /// The root as this Registry sees it: its file, plus the changes of a running batch.
+    bool read(RegRoot root, reg::Hive *hive)
     {
-        std::lock_guard<std::mutex> guard(mutex);
-        if (createFolder && !QDir().mkpath(folder))
+        std::lock_guard<std::recursive_mutex> guard(mutex);
+        QByteArray original;
+        if (!readFile(root, hive, &original))
+            return false;
+        for (const Change &change : pending[slot(root)])
+            change(*hive);
+        return true;
+    }
+
+    /// Runs one change on a root. Outside a batch: under the root's lock, read
+    /// the file, change, and replace the file when something changed. Inside a
+    /// batch: the change is checked against the current view and kept for the end.
+    long modify(RegRoot root, bool needsFolder, Change change)
+    {
+        std::lock_guard<std::recursive_mutex> guard(mutex);
+        if (batchDepth > 0) {
+            reg::Hive view(rootName(root));
+            if (!read(root, &view))
+                return kRegCorrupt;
+            const long rc = change(view);
+            if (rc == kRegOk) {
+                pending[slot(root)].push_back(std::move(change));
+                pendingNeedsFolder = pendingNeedsFolder || needsFolder;
+            }
+            return rc;
+        }
+        std::vector<Change> changes;
+        changes.push_back(std::move(change));
+        return commit(root, needsFolder, changes);
+    }
+
+    long commit(RegRoot root, bool needsFolder, const std::vector<Change> &changes)
+    {
+        if (needsFolder && !QDir().mkpath(folder))
             return kRegIoFailed;
         if (!QFileInfo(folder).isDir()) {
-            // Nothing was ever stored: the hive is empty, and a change that needs a
-            // key fails on its own; one that does not needs the folder.
+            // Nothing was ever stored here: a change that needs a key fails on its
+            // own, and only key creation makes the folder.
             reg::Hive empty(rootName(root));
-            const long rc = change(empty);
+            long rc = kRegOk;
+            for (const Change &change : changes)
+                rc = change(empty);
             return rc == kRegOk ? kRegIoFailed : rc;
         }
-        FileLock lock(QDir(folder).filePath(QStringLiteral(".") + rootName(root) + QStringLiteral(".reg.lock")));
+        FileLock lock(lockFileFor(root));
         if (!lock.held())
             return kRegIoFailed;
         reg::Hive hive(rootName(root));
         QByteArray original;
-        if (!read(root, &hive, &original))
+        if (!readFile(root, &hive, &original))
             return kRegCorrupt;
-        const long rc = change(hive);
-        if (rc != kRegOk)
+        long rc = kRegOk;
+        for (const Change &change : changes)
+            rc = change(hive);
+        if (changes.size() == 1 && rc != kRegOk)
             return rc;
         const QByteArray bytes = hive.serialise();
         if (bytes == original)
-            return kRegOk;
-        return writeFileAtomically(fileFor(root), bytes, durability == Durability::FlushBeforeRename) ? kRegOk
-                                                                                                    : kRegIoFailed;
+            return rc;
+        if (!writeFileAtomically(fileFor(root), bytes, flush()))
+            return kRegIoFailed;
+        return rc;
+    }
+
+    void endBatch()
+    {
+        std::lock_guard<std::recursive_mutex> guard(mutex);
+        if (batchDepth == 0 || --batchDepth > 0)
+            return;
+        for (RegRoot root : {RegRoot::CurrentUser, RegRoot::LocalMachine}) {
+            std::vector<Change> changes;
+            changes.swap(pending[slot(root)]);
+            if (changes.empty())
+                continue;
+            const long rc = commit(root, pendingNeedsFolder, changes);
+            if (rc == kRegIoFailed || rc == kRegCorrupt)
+                qWarning("Registry: the batch for %s was not written (%ld)", qPrintable(rootName(root)), rc);
+        }
+        pendingNeedsFolder = false;
     }
 };
 
@@ -155,7 +224,19 @@ QString Registry::defaultStoreFolder()
     return config + QStringLiteral("/vorlane");
 }
 
-Registry::~Registry() = default;
+Registry::~Registry()
+{
+    while (m_store->batchDepth > 0)
+        m_store->endBatch();
+}
+
+void Registry::beginBatch()
+{
+    std::lock_guard<std::recursive_mutex> guard(m_store->mutex);
+    ++m_store->batchDepth;
+}
+
+void Registry::endBatch() { m_store->endBatch(); }
 
 QString Registry::storeFolder() const { return m_store->folder; }
 
@@ -210,7 +291,7 @@ long Registry::regdeletevalue(RegRoot root, const QString &path, const QString &
     QString normal;
     if (!reg::normalisePath(path, &normal))
         return kRegNotFound;
-    return m_store->modify(root, false, [&](reg::Hive &hive) -> long {
+    return m_store->modify(root, false, [normal, name](reg::Hive &hive) -> long {
         reg::Key *key = hive.findKey(normal);
         if (!key)
             return kRegNotFound;
@@ -223,7 +304,7 @@ long Registry::regcreatekey(RegRoot root, const QString &path)
     QString normal;
     if (!reg::normalisePath(path, &normal))
         return kRegInvalidParameter;
-    return m_store->modify(root, true, [&](reg::Hive &hive) -> long {
+    return m_store->modify(root, true, [normal](reg::Hive &hive) -> long {
         hive.createKey(normal);
         return kRegOk;
     });
@@ -236,7 +317,7 @@ long Registry::regdeletekey(RegRoot root, const QString &path)
         return kRegNotFound;
     if (normal.isEmpty())
         return kRegInvalidParameter; // a root cannot be deleted
-    return m_store->modify(root, false, [&](reg::Hive &hive) -> long {
+    return m_store->modify(root, false, [normal](reg::Hive &hive) -> long {
         return hive.removeKey(normal) ? kRegOk : kRegNotFound;
     });
 }
@@ -285,8 +366,8 @@ long Registry::regsettyped(const RegKey &key, const QString &name, int type, con
     } else {
         return kRegInvalidParameter; // other types store nothing
     }
-    return m_store->modify(key.root, false, [&](reg::Hive &hive) -> long {
-        reg::Key *found = hive.findKey(key.path);
+    return m_store->modify(key.root, false, [path = key.path, stored](reg::Hive &hive) -> long {
+        reg::Key *found = hive.findKey(path);
         if (!found)
             return kRegNotFound;
         found->setValue(stored);
@@ -304,7 +385,7 @@ bool Registry::SaveKeyToFile(RegRoot root, const QString &subKey, const QString 
         return false;
     // The old file is replaced in one step rather than deleted first, so a crash
     // during the save never leaves the station without a backup.
-    return writeFileAtomically(file, hive.serialiseBranch(normal), m_store->durability == Durability::FlushBeforeRename);
+    return writeFileAtomically(file, hive.serialiseBranch(normal), m_store->flush());
 }
 
 bool Registry::RestoreKeyFromFile(RegRoot root, const QString &subKey, const QString &file)
@@ -320,7 +401,7 @@ bool Registry::RestoreKeyFromFile(RegRoot root, const QString &subKey, const QSt
     QString error;
     if (!reg::Hive::parseBranch(bytes, &saved, &savedTop, &error))
         return false;
-    return m_store->modify(root, false, [&](reg::Hive &hive) -> long {
+    return m_store->modify(root, false, [normal, saved, savedTop](reg::Hive &hive) -> long {
                if (!hive.findKey(normal))
                    return kRegNotFound; // the key must exist to be restored into
                hive.replaceBranch(normal, saved, savedTop);

@@ -104,10 +104,11 @@ bool System::IsWindowsNT() const { return true; }
 bool System::setSystemTime(const SystemTime &utc)
 {
     record(QStringLiteral("SetSystemTime ") + timeText(utc));
-    const QDateTime when(QDate(utc.year, utc.month, utc.day), QTime(utc.hour, utc.minute, utc.second, utc.milliseconds),
-                         Qt::UTC);
-    if (!when.isValid())
+    const QDate date(utc.year, utc.month, utc.day);
+    const QTime time(utc.hour, utc.minute, utc.second, utc.milliseconds);
+    if (!date.isValid() || !time.isValid())
         return false; // as SetSystemTime refuses fields out of range
+    const QDateTime when(date, time, Qt::UTC);
     if (m_settings.simulate)
         return true;
     return m_calls->setClock(when.toMSecsSinceEpoch());

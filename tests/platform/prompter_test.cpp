@@ -1,0 +1,107 @@
+#include "platform/fake_prompter.h"
+#include "platform/qt_prompter.h"
+
+#include <QApplication>
+#include <QInputDialog>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+namespace vorlane {
+namespace {
+
+/// Acts on the next modal box as soon as it is shown (polling the event loop the box runs).
+void whenModalShows(std::function<void(QWidget *)> act)
+{
+    auto *timer = new QTimer;
+    timer->setInterval(5);
+    QObject::connect(timer, &QTimer::timeout, [timer, act] {
+        QWidget *modal = QApplication::activeModalWidget();
+        if (!modal || !modal->isVisible())
+            return;
+        timer->stop();
+        timer->deleteLater();
+        act(modal);
+    });
+    timer->start();
+}
+
+TEST(QtPrompter, MessageBoxShowsItsTitleTextIconAndReturnsThePressedButton)
+{
+    QtPrompter prompter;
+    QString title;
+    QString text;
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+    whenModalShows([&](QWidget *modal) {
+        auto *box = qobject_cast<QMessageBox *>(modal);
+        ASSERT_NE(box, nullptr);
+        title = box->windowTitle();
+        text = box->text();
+        icon = box->icon();
+        box->button(QMessageBox::No)->click();
+    });
+    const MessageAnswer answer = prompter.message(QStringLiteral("Log out now?"), MessageButtons::YesNo,
+                                                  MessageIcon::Question, QStringLiteral("Vorlane Alert"));
+    EXPECT_EQ(answer, MessageAnswer::No);
+    EXPECT_EQ(title, QStringLiteral("Vorlane Alert"));
+    EXPECT_EQ(text, QStringLiteral("Log out now?"));
+    EXPECT_EQ(icon, QMessageBox::Question);
+
+    whenModalShows([](QWidget *modal) { qobject_cast<QMessageBox *>(modal)->button(QMessageBox::Retry)->click(); });
+    EXPECT_EQ(prompter.message(QStringLiteral("x"), MessageButtons::RetryCancel, MessageIcon::Critical, QStringLiteral("t")),
+              MessageAnswer::Retry);
+}
+
+TEST(QtPrompter, InputBoxReturnsTheTypedTextOrNothingWhenCancelled)
+{
+    QtPrompter prompter;
+    QString label;
+    whenModalShows([&](QWidget *modal) {
+        auto *dialog = qobject_cast<QInputDialog *>(modal);
+        ASSERT_NE(dialog, nullptr);
+        label = dialog->labelText();
+        dialog->setTextValue(QStringLiteral("150"));
+        dialog->accept();
+    });
+    EXPECT_EQ(prompter.input(QStringLiteral("Enter the amount"), QStringLiteral("Charges")), QStringLiteral("150"));
+    EXPECT_EQ(label, QStringLiteral("Enter the amount"));
+
+    whenModalShows([](QWidget *modal) { qobject_cast<QInputDialog *>(modal)->reject(); });
+    EXPECT_EQ(prompter.input(QStringLiteral("Enter the amount"), QStringLiteral("Charges"), QStringLiteral("5")),
+              std::nullopt);
+}
+
+TEST(FakePrompter, RecordsEveryBoxAndReturnsPlannedAnswersInOrder)
+{
+    FakePrompter prompter;
+    prompter.planAnswer(MessageAnswer::No);
+    prompter.planInput(QStringLiteral("typed"));
+    prompter.planInput(std::nullopt);
+    int hooked = 0;
+    prompter.onBox([&](const FakePrompter::Box &) { ++hooked; });
+
+    EXPECT_EQ(prompter.message(QStringLiteral("a"), MessageButtons::YesNo, MessageIcon::Question, QStringLiteral("T")),
+              MessageAnswer::No);
+    // Unplanned boxes get the harmless default of their buttons.
+    EXPECT_EQ(prompter.message(QStringLiteral("b"), MessageButtons::YesNo, MessageIcon::None, QStringLiteral("T")),
+              MessageAnswer::Yes);
+    EXPECT_EQ(prompter.inform(QStringLiteral("c"), MessageIcon::Information, QStringLiteral("Vorlane Information")),
+              MessageAnswer::Ok);
+    EXPECT_EQ(prompter.input(QStringLiteral("d"), QStringLiteral("T")), QStringLiteral("typed"));
+    EXPECT_EQ(prompter.input(QStringLiteral("e"), QStringLiteral("T")), std::nullopt);
+    EXPECT_EQ(prompter.input(QStringLiteral("f"), QStringLiteral("T")), std::nullopt);
+
+    EXPECT_EQ(prompter.texts(), QStringList({"a", "b", "c", "d", "e", "f"}));
+    EXPECT_EQ(hooked, 6);
+    EXPECT_EQ(prompter.boxes()[2].title, QStringLiteral("Vorlane Information"));
+    EXPECT_EQ(prompter.boxes()[2].icon, MessageIcon::Information);
+    EXPECT_TRUE(prompter.last().isInput);
+}
+
+} // namespace
+} // namespace vorlane
