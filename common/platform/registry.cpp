@@ -272,9 +272,10 @@ bool Registry::keyExists(RegRoot root, const QString &path) const { return openK
 QVariant Registry::regqueryvalue(RegRoot root, const QString &path, const QString &name) const
 {
     RegKey key;
-    if (!openKey(root, path, &key))
+    key.root = root;
+    if (!reg::normalisePath(path, &key.path))
         return {};
-    return regquerytyped(key, name);
+    return regquerytyped(key, name); // a missing key reads as a missing value
 }
 
 long Registry::regsetvalue(RegRoot root, const QString &path, const QString &name, const QVariant &value, int type)

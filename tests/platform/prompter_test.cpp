@@ -1,4 +1,3 @@
-#include "platform/fake_prompter.h"
 #include "platform/qt_prompter.h"
 
 #include <QApplication>
@@ -74,33 +73,6 @@ TEST(QtPrompter, InputBoxReturnsTheTypedTextOrNothingWhenCancelled)
     whenModalShows([](QWidget *modal) { qobject_cast<QInputDialog *>(modal)->reject(); });
     EXPECT_EQ(prompter.input(QStringLiteral("Enter the amount"), QStringLiteral("Charges"), QStringLiteral("5")),
               std::nullopt);
-}
-
-TEST(FakePrompter, RecordsEveryBoxAndReturnsPlannedAnswersInOrder)
-{
-    FakePrompter prompter;
-    prompter.planAnswer(MessageAnswer::No);
-    prompter.planInput(QStringLiteral("typed"));
-    prompter.planInput(std::nullopt);
-    int hooked = 0;
-    prompter.onBox([&](const FakePrompter::Box &) { ++hooked; });
-
-    EXPECT_EQ(prompter.message(QStringLiteral("a"), MessageButtons::YesNo, MessageIcon::Question, QStringLiteral("T")),
-              MessageAnswer::No);
-    // Unplanned boxes get the harmless default of their buttons.
-    EXPECT_EQ(prompter.message(QStringLiteral("b"), MessageButtons::YesNo, MessageIcon::None, QStringLiteral("T")),
-              MessageAnswer::Yes);
-    EXPECT_EQ(prompter.inform(QStringLiteral("c"), MessageIcon::Information, QStringLiteral("Vorlane Information")),
-              MessageAnswer::Ok);
-    EXPECT_EQ(prompter.input(QStringLiteral("d"), QStringLiteral("T")), QStringLiteral("typed"));
-    EXPECT_EQ(prompter.input(QStringLiteral("e"), QStringLiteral("T")), std::nullopt);
-    EXPECT_EQ(prompter.input(QStringLiteral("f"), QStringLiteral("T")), std::nullopt);
-
-    EXPECT_EQ(prompter.texts(), QStringList({"a", "b", "c", "d", "e", "f"}));
-    EXPECT_EQ(hooked, 6);
-    EXPECT_EQ(prompter.boxes()[2].title, QStringLiteral("Vorlane Information"));
-    EXPECT_EQ(prompter.boxes()[2].icon, MessageIcon::Information);
-    EXPECT_TRUE(prompter.last().isInput);
 }
 
 } // namespace
