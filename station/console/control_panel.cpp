@@ -105,7 +105,11 @@ ControlPanel::ControlPanel(StationContext &context, QWidget *parent)
     m_list->setRootIsDecorated(false);
     m_list->setSelectionMode(QAbstractItemView::SingleSelection);
     m_list->setSelectionBehavior(QAbstractItemView::SelectRows);
-    m_list->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    m_list->setUniformRowHeights(true);
+    // Widths follow the headers once; measuring every cell on each refresh costs
+    // more than the refresh itself in a large room.
+    for (int column = 0; column < ColumnCount; ++column)
+        m_list->setColumnWidth(column, m_list->fontMetrics().horizontalAdvance(headers.at(column)) + 24);
     stationsLayout->addWidget(m_list);
     auto *refreshButton = new QPushButton(QStringLiteral("Refresh"), stations);
     refreshButton->setObjectName(QStringLiteral("Command1"));
