@@ -27,7 +27,8 @@ bool waitForDatagram(QUdpSocket &socket)
 TEST(RemoteCommandTest, PayloadsAndTheirSingleByteText)
 {
     EXPECT_EQ(remote_command::messagePayload(QString()), QStringLiteral("1"));
-    EXPECT_EQ(remote_command::messagePayload(QStringLiteral("Closing at 9")), QStringLiteral("1Closing at 9"));
+    EXPECT_EQ(
+        remote_command::messagePayload(QStringLiteral("Closing at 9")), QStringLiteral("1Closing at 9"));
     EXPECT_EQ(remote_command::guestSignInPayload(), QStringLiteral("4"));
     EXPECT_EQ(remote_command::shutdownPayload(), QStringLiteral("9"));
 
@@ -52,7 +53,7 @@ TEST(RemoteCommandTest, SendsOneDatagramFromThePanelPortToTheStationPort)
     ASSERT_TRUE(sender.bind().ok());
     EXPECT_TRUE(sender.isBound());
 
-    for (const QString &name : {QStringLiteral("localhost"), QStringLiteral("127.0.0.1")}) {
+    for (const QString &name : { QStringLiteral("localhost"), QStringLiteral("127.0.0.1") }) {
         ASSERT_TRUE(sender.send(name, remote_command::messagePayload(QStringLiteral("Caf\u00e9"))));
         ASSERT_TRUE(waitForDatagram(station));
         const QNetworkDatagram datagram = station.receiveDatagram();
@@ -92,10 +93,11 @@ TEST(RemoteCommandTest, SendErrorsAreShownWithTheirDescription)
     ASSERT_TRUE(sender.bind().ok());
     QStringList reported;
     QObject::connect(&sender, &RemoteCommandSender::socketError,
-                     [&](const QString &description) { reported << description; });
+        [&](const QString &description) { reported << description; });
 
     // Larger than any datagram can be.
-    EXPECT_FALSE(sender.send(QStringLiteral("127.0.0.1"), remote_command::messagePayload(QString(70000, u'x'))));
+    EXPECT_FALSE(
+        sender.send(QStringLiteral("127.0.0.1"), remote_command::messagePayload(QString(70000, u'x'))));
     // No computer to resolve.
     EXPECT_FALSE(sender.send(QString(), remote_command::shutdownPayload()));
 

@@ -44,7 +44,8 @@ public:
     QString GetOSVersionText() const override { return version; }
     void ShutdownComputer(bool force) override
     {
-        m_log << (force ? QStringLiteral("ShutdownComputer forced") : QStringLiteral("ShutdownComputer plain"));
+        m_log << (force ? QStringLiteral("ShutdownComputer forced")
+                        : QStringLiteral("ShutdownComputer plain"));
     }
     QString version = QStringLiteral(" 10.0");
 
@@ -96,8 +97,7 @@ void flushEvents()
     }
 }
 
-template <typename Condition>
-bool waitFor(Condition condition, bool runEvents)
+template <typename Condition> bool waitFor(Condition condition, bool runEvents)
 {
     QDeadlineTimer deadline(5000);
     while (!condition()) {
@@ -168,7 +168,8 @@ protected:
         if (!waitFor([&] { return current->Winsockls()->hasPendingDatagrams(); }, false))
             return ::testing::AssertionFailure() << "datagram never arrived";
         current->Winsockls_DataArrival();
-        if (!waitFor([&] { return nav.loads == loadsBefore + 1 && nav.listener && nav.listener->isBound(); }, true))
+        if (!waitFor([&] { return nav.loads == loadsBefore + 1 && nav.listener && nav.listener->isBound(); },
+                true))
             return ::testing::AssertionFailure() << "listener not renewed";
         return ::testing::AssertionSuccess();
     }
@@ -188,13 +189,14 @@ TEST_F(ListenerTest, MessageTakesTheTextAfterTheCode)
 
     ASSERT_TRUE(serve(QStringLiteral("1")));
     EXPECT_EQ(context.state().pendingMessage, QString());
-    EXPECT_EQ(nav.calls, QStringList{QStringLiteral("showMessageWindow")});
+    EXPECT_EQ(nav.calls, QStringList { QStringLiteral("showMessageWindow") });
 
     ASSERT_TRUE(serve(QStringLiteral("1hello")));
     EXPECT_EQ(context.state().pendingMessage, QStringLiteral("hello"));
 
     // The western code page survives the wire, curly quotes and the euro sign included.
-    ASSERT_TRUE(serve(remote_command::messagePayload(QStringLiteral("Caf\u00e9 closes \u201csoon\u201d: 2\u20ac"))));
+    ASSERT_TRUE(
+        serve(remote_command::messagePayload(QStringLiteral("Caf\u00e9 closes \u201csoon\u201d: 2\u20ac"))));
     EXPECT_EQ(context.state().pendingMessage, QStringLiteral("Caf\u00e9 closes \u201csoon\u201d: 2\u20ac"));
     EXPECT_EQ(nav.calls.count(QStringLiteral("showMessageWindow")), 3);
 }
@@ -207,7 +209,8 @@ TEST_F(ListenerTest, EmptyAndUnknownDatagramsChangeNothingButRenew)
     nav.lock = &lock;
     context.state().pendingMessage = QStringLiteral("kept");
 
-    for (const QString &payload : {QString(), QStringLiteral("7"), QStringLiteral("x9"), QStringLiteral(" 1hi")})
+    for (const QString &payload :
+        { QString(), QStringLiteral("7"), QStringLiteral("x9"), QStringLiteral(" 1hi") })
         ASSERT_TRUE(serve(payload)) << qPrintable(payload);
 
     EXPECT_EQ(context.state().pendingMessage, QStringLiteral("kept"));
@@ -246,8 +249,8 @@ TEST_F(ListenerTest, GuestSignInFillsTheLockScreenOnlyWhileNobodyIsSignedIn)
 TEST_F(ListenerTest, GuestSignInWithoutGuestAccountPressesSignInWithEmptyPassword)
 {
     openDatabase();
-    context.connection().execute(QStringLiteral("delete from client_master where cl_login = ?"),
-                                 {QStringLiteral("guest")});
+    context.connection().execute(
+        QStringLiteral("delete from client_master where cl_login = ?"), { QStringLiteral("guest") });
     nav.loadListener();
     LockScreen lock(context);
     nav.lock = &lock;
@@ -266,7 +269,7 @@ TEST_F(ListenerTest, ShutdownOnlyWhileNobodyOrStaffIsSignedIn)
 {
     nav.loadListener();
 
-    for (const char *kind : {kKindGuest, kKindMember}) {
+    for (const char *kind : { kKindGuest, kKindMember }) {
         context.state().signInKind = QString::fromLatin1(kind);
         ASSERT_TRUE(serve(QStringLiteral("9")));
         EXPECT_TRUE(nav.calls.isEmpty()) << kind << ": " << qPrintable(nav.calls.join(u','));
@@ -275,20 +278,22 @@ TEST_F(ListenerTest, ShutdownOnlyWhileNobodyOrStaffIsSignedIn)
     // Idle: the lock screen goes first, then a forced shutdown.
     context.state().signInKind.clear();
     ASSERT_TRUE(serve(QStringLiteral("9")));
-    EXPECT_EQ(nav.calls, (QStringList{QStringLiteral("unloadLockScreen"), QStringLiteral("ShutdownComputer forced")}));
+    EXPECT_EQ(nav.calls,
+        (QStringList { QStringLiteral("unloadLockScreen"), QStringLiteral("ShutdownComputer forced") }));
 
     // Before version 5 the shutdown is a plain one.
     nav.calls.clear();
     system.version = QStringLiteral(" 4.10");
     ASSERT_TRUE(serve(QStringLiteral("9")));
-    EXPECT_EQ(nav.calls, (QStringList{QStringLiteral("unloadLockScreen"), QStringLiteral("ShutdownComputer plain")}));
+    EXPECT_EQ(nav.calls,
+        (QStringList { QStringLiteral("unloadLockScreen"), QStringLiteral("ShutdownComputer plain") }));
 
     // The administrator without a control panel to close: the shutdown still goes ahead.
     nav.calls.clear();
     system.version = QStringLiteral(" 5.1");
     context.state().signInKind = QString::fromLatin1(kKindAdministrator);
     ASSERT_TRUE(serve(QStringLiteral("9")));
-    EXPECT_EQ(nav.calls, QStringList{QStringLiteral("ShutdownComputer forced")});
+    EXPECT_EQ(nav.calls, QStringList { QStringLiteral("ShutdownComputer forced") });
 }
 
 TEST_F(ListenerTest, ShutdownClosesTheManagersControlPanelFirst)
@@ -314,7 +319,7 @@ TEST_F(ListenerTest, ShutdownClosesTheManagersControlPanelFirst)
 TEST_F(ListenerTest, OnlyThisComputerAndRegisteredStationsAreObeyed)
 {
     // Nothing on this computer counts as local: the loopback sender is a stranger.
-    nav.localAddresses = [] { return QList<QHostAddress>{QHostAddress(QStringLiteral("192.0.2.7"))}; };
+    nav.localAddresses = [] { return QList<QHostAddress> { QHostAddress(QStringLiteral("192.0.2.7")) }; };
     nav.loadListener();
     context.state().pendingMessage = QStringLiteral("kept");
 
@@ -322,7 +327,7 @@ TEST_F(ListenerTest, OnlyThisComputerAndRegisteredStationsAreObeyed)
     ASSERT_TRUE(serve(QStringLiteral("1closed")));
     openDatabase();
     registerStation(QStringLiteral("192.0.2.99"), QStringLiteral("OTHER"));
-    for (const QString &payload : {QStringLiteral("1stranger"), QStringLiteral("9")})
+    for (const QString &payload : { QStringLiteral("1stranger"), QStringLiteral("9") })
         ASSERT_TRUE(serve(payload));
     EXPECT_EQ(context.state().pendingMessage, QStringLiteral("kept"));
     EXPECT_TRUE(nav.calls.isEmpty()) << qPrintable(nav.calls.join(u','));
@@ -336,7 +341,7 @@ TEST_F(ListenerTest, OnlyThisComputerAndRegisteredStationsAreObeyed)
     // reports the sender as ::ffff:127.0.0.1; the interface list holds it plain.
     context.connection().execute(QStringLiteral("delete from machine_master2"));
     nav.unloadListener();
-    nav.localAddresses = [] { return QList<QHostAddress>{QHostAddress(QStringLiteral("127.0.0.1"))}; };
+    nav.localAddresses = [] { return QList<QHostAddress> { QHostAddress(QStringLiteral("127.0.0.1")) }; };
     nav.loadListener();
     ASSERT_TRUE(serve(QStringLiteral("1local")));
     EXPECT_EQ(context.state().pendingMessage, QStringLiteral("local"));
@@ -376,29 +381,29 @@ TEST_F(ListenerTest, ATakenPortIsTriedAgainUntilFree)
 TEST_F(ListenerTest, StationProgramRenewsItsListenerAndFreesThePortOnUnload)
 {
     {
-    StationApp app(context);
-    app.loadListener();
-    auto findListener = [] {
-        for (QWidget *widget : QApplication::topLevelWidgets()) {
-            if (auto *found = qobject_cast<Listener *>(widget); found && found->isBound())
-                return found;
-        }
-        return static_cast<Listener *>(nullptr);
-    };
-    QPointer<Listener> first = findListener();
-    ASSERT_TRUE(first);
+        StationApp app(context);
+        app.loadListener();
+        auto findListener = [] {
+            for (QWidget *widget : QApplication::topLevelWidgets()) {
+                if (auto *found = qobject_cast<Listener *>(widget); found && found->isBound())
+                    return found;
+            }
+            return static_cast<Listener *>(nullptr);
+        };
+        QPointer<Listener> first = findListener();
+        ASSERT_TRUE(first);
 
-    ASSERT_TRUE(sender.send(QStringLiteral("localhost"), QStringLiteral("1via the program")));
-    ASSERT_TRUE(waitFor([&] { return first->Winsockls()->hasPendingDatagrams(); }, false));
-    first->Winsockls_DataArrival();
-    // The first one is unbound and awaits deletion; a second one holds the port.
-    ASSERT_TRUE(waitFor([&] { return findListener() && findListener() != first.data(); }, true));
-    EXPECT_EQ(context.state().pendingMessage, QStringLiteral("via the program"));
+        ASSERT_TRUE(sender.send(QStringLiteral("localhost"), QStringLiteral("1via the program")));
+        ASSERT_TRUE(waitFor([&] { return first->Winsockls()->hasPendingDatagrams(); }, false));
+        first->Winsockls_DataArrival();
+        // The first one is unbound and awaits deletion; a second one holds the port.
+        ASSERT_TRUE(waitFor([&] { return findListener() && findListener() != first.data(); }, true));
+        EXPECT_EQ(context.state().pendingMessage, QStringLiteral("via the program"));
 
-    app.unloadListener();
-    flushEvents();
-    QUdpSocket probe;
-    EXPECT_TRUE(probe.bind(QHostAddress::Any, ports::stationCommand()));
+        app.unloadListener();
+        flushEvents();
+        QUdpSocket probe;
+        EXPECT_TRUE(probe.bind(QHostAddress::Any, ports::stationCommand()));
     }
     context.setNavigator(&nav); // the program let go of the context when it ended
 }
@@ -412,16 +417,17 @@ TEST_F(ListenerTest, BurstOfCommandsIsServedOrLostInTheRenewalGap)
     constexpr int kBurst = 200;
     nav.loadListener();
 
-    for (const int pauseMicroseconds : {0, 200}) {
+    for (const int pauseMicroseconds : { 0, 200 }) {
         nav.messages.clear();
         const int loadsBefore = nav.loads;
-        std::atomic<bool> sent{false};
+        std::atomic<bool> sent { false };
         const quint16 port = ports::stationCommand();
         std::thread burst([&] {
             QUdpSocket socket;
             for (int i = 0; i < kBurst; ++i) {
-                socket.writeDatagram(remote_command::encode(remote_command::messagePayload(QString::number(i))),
-                                     QHostAddress::LocalHost, port);
+                socket.writeDatagram(
+                    remote_command::encode(remote_command::messagePayload(QString::number(i))),
+                    QHostAddress::LocalHost, port);
                 if (pauseMicroseconds)
                     std::this_thread::sleep_for(std::chrono::microseconds(pauseMicroseconds));
             }
@@ -446,8 +452,8 @@ TEST_F(ListenerTest, BurstOfCommandsIsServedOrLostInTheRenewalGap)
 
         const int servedCount = int(nav.messages.size());
         std::printf("[ burst ] %s: %d of %d commands served, %d lost in the renewal gap, %d renewals\n",
-                    pauseMicroseconds ? "spaced 0.2 ms" : "back to back", servedCount, kBurst,
-                    kBurst - servedCount, nav.loads - loadsBefore);
+            pauseMicroseconds ? "spaced 0.2 ms" : "back to back", servedCount, kBurst, kBurst - servedCount,
+            nav.loads - loadsBefore);
         EXPECT_GE(servedCount, 1);
         EXPECT_TRUE(nav.listener && nav.listener->isBound()) << "renewal stopped";
         // Whatever was served was served once, in the order sent.

@@ -71,7 +71,7 @@ TEST(MessageWindowTest, ShowsThePendingMessageInItsOwnLook)
 TEST(MessageWindowTest, StaysOnTopOnlyAfterVersion41)
 {
     StationFixture fx;
-    for (const auto &[version, onTop] : {std::pair{" 4.10", false}, std::pair{" 4.9", true}}) {
+    for (const auto &[version, onTop] : { std::pair { " 4.10", false }, std::pair { " 4.9", true } }) {
         SystemSettings settings;
         settings.simulate = true;
         VersionedSystem system(settings);
