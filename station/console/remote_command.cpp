@@ -18,11 +18,14 @@ namespace {
 
 // windows-1252 bytes 0x80..0x9F; 0 marks the five bytes the code page leaves
 // undefined, which Windows maps to the control character of the same number.
+// clang-format off
 constexpr std::array<char16_t, 32> kHighControls = {
-    0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0,      0x017D, 0,      0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178,
+    0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0,      0x017D, 0,
+    0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178,
 };
+// clang-format on
 
 char16_t fromByte(unsigned char byte)
 {
@@ -121,7 +124,8 @@ bool RemoteCommandSender::send(const QString &computerName, const QString &paylo
         const QHostInfo info = QHostInfo::fromName(computerName.trimmed());
         const QList<QHostAddress> found = info.addresses();
         if (found.isEmpty()) {
-            report(info.error() == QHostInfo::NoError ? QStringLiteral("Host not found") : info.errorString());
+            report(
+                info.error() == QHostInfo::NoError ? QStringLiteral("Host not found") : info.errorString());
             return false;
         }
         address = found.constFirst();
@@ -153,7 +157,8 @@ void RemoteCommandSender::report(const QString &description)
 {
     Q_EMIT socketError(description);
     if (m_prompter)
-        m_prompter->inform(description, MessageIcon::Exclamation, QStringLiteral("Vorlane Error Information"));
+        m_prompter->inform(
+            description, MessageIcon::Exclamation, QStringLiteral("Vorlane Error Information"));
 }
 
 } // namespace vorlane

@@ -18,9 +18,7 @@ ListLoader::ListLoader(StationContext &context, QWidget *parent)
 
 ListLoader::~ListLoader() = default;
 
-void ListLoader::load()
-{
-}
+void ListLoader::load() { }
 
 void ListLoader::unload()
 {

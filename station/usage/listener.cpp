@@ -39,8 +39,7 @@ QHostAddress normalised(const QHostAddress &address)
 }
 
 /// Runs one step of a command; a failure skips that step only.
-template <typename Step>
-void runStep(Step &&step)
+template <typename Step> void runStep(Step &&step)
 {
     try {
         step();
@@ -51,8 +50,9 @@ void runStep(Step &&step)
 QString guestPassword(db::Connection &connection)
 {
     try {
-        db::Recordset guest(connection, QStringLiteral("select cl_passwd from client_master where cl_login like ?"),
-                            {QStringLiteral("guest")});
+        db::Recordset guest(connection,
+            QStringLiteral("select cl_passwd from client_master where cl_login like ?"),
+            { QStringLiteral("guest") });
         if (!guest.eof()) {
             const QVariant password = guest.field(0);
             return password.isNull() ? QString() : password.toString();
@@ -161,7 +161,8 @@ bool Listener::obeys(const QHostAddress &source) const
 bool Listener::isLocal(const QHostAddress &source) const
 {
     const QHostAddress sender = normalised(source);
-    const QList<QHostAddress> local = m_localAddresses ? m_localAddresses() : QNetworkInterface::allAddresses();
+    const QList<QHostAddress> local
+        = m_localAddresses ? m_localAddresses() : QNetworkInterface::allAddresses();
     for (const QHostAddress &address : local) {
         if (normalised(address) == sender)
             return true;

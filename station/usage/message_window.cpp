@@ -20,7 +20,8 @@ constexpr quint32 kMessageColourValue = 0x995030;
 QColor MessageWindow::messageColour()
 {
     // Windows colour values keep red in the low byte.
-    return QColor(kMessageColourValue & 0xFF, (kMessageColourValue >> 8) & 0xFF, (kMessageColourValue >> 16) & 0xFF);
+    return QColor(
+        kMessageColourValue & 0xFF, (kMessageColourValue >> 8) & 0xFF, (kMessageColourValue >> 16) & 0xFF);
 }
 
 MessageWindow::MessageWindow(StationContext &context, QWidget *parent)
