@@ -19,8 +19,8 @@
 #include <cstdio>
 #include <vector>
 
-using vorlane::RegRoot;
 using vorlane::Registry;
+using vorlane::RegRoot;
 
 namespace {
 
@@ -46,7 +46,8 @@ Figures run(const QString &folder, Registry::Durability durability, bool batched
     Registry registry(folder + QStringLiteral("/store"));
     registry.setDurability(durability);
     registry.regcreatekey(RegRoot::CurrentUser, kTimers);
-    registry.regsetvalue(RegRoot::CurrentUser, kTimers, QStringLiteral("RateType"), QStringLiteral("Slot I"), vorlane::REG_SZ);
+    registry.regsetvalue(
+        RegRoot::CurrentUser, kTimers, QStringLiteral("RateType"), QStringLiteral("Slot I"), vorlane::REG_SZ);
     const QString backup = folder + QStringLiteral("/ScTest.reg");
 
     Figures figures;
@@ -55,18 +56,26 @@ Figures run(const QString &folder, Registry::Durability durability, bool batched
     QElapsedTimer clock;
     for (int round = 0; round < rounds; ++round) {
         const int seconds = round + 1;
-        const QString elapsed = QStringLiteral("%1 : %2 : %3").arg(seconds / 3600).arg(seconds / 60 % 60).arg(seconds % 60);
+        const QString elapsed
+            = QStringLiteral("%1 : %2 : %3").arg(seconds / 3600).arg(seconds / 60 % 60).arg(seconds % 60);
         clock.start();
         if (batched)
             registry.beginBatch();
         long rc = 0;
-        rc |= registry.regsetvalue(RegRoot::CurrentUser, kTimers, QStringLiteral("Status"), 1, vorlane::REG_DWORD);
-        rc |= registry.regsetvalue(RegRoot::CurrentUser, kTimers, QStringLiteral("UserId"), QStringLiteral("guest"), vorlane::REG_SZ);
-        rc |= registry.regsetvalue(RegRoot::CurrentUser, kTimers, QStringLiteral("Elapsed"), elapsed, vorlane::REG_SZ);
-        rc |= registry.regsetvalue(RegRoot::CurrentUser, kTimers, QStringLiteral("Date"), QStringLiteral("12/8/2026"), vorlane::REG_SZ);
-        rc |= registry.regsetvalue(RegRoot::CurrentUser, kTimers, QStringLiteral("LogoutTime"), QString(), vorlane::REG_SZ);
-        rc |= registry.regsetvalue(RegRoot::CurrentUser, kTimers, QStringLiteral("LoginTime"), QStringLiteral("2:11:23 PM"), vorlane::REG_SZ);
-        rc |= registry.regsetvalue(RegRoot::CurrentUser, kTimers, QStringLiteral("Amount"), QString::number(seconds / 4), vorlane::REG_SZ);
+        rc |= registry.regsetvalue(
+            RegRoot::CurrentUser, kTimers, QStringLiteral("Status"), 1, vorlane::REG_DWORD);
+        rc |= registry.regsetvalue(RegRoot::CurrentUser, kTimers, QStringLiteral("UserId"),
+            QStringLiteral("guest"), vorlane::REG_SZ);
+        rc |= registry.regsetvalue(
+            RegRoot::CurrentUser, kTimers, QStringLiteral("Elapsed"), elapsed, vorlane::REG_SZ);
+        rc |= registry.regsetvalue(RegRoot::CurrentUser, kTimers, QStringLiteral("Date"),
+            QStringLiteral("12/8/2026"), vorlane::REG_SZ);
+        rc |= registry.regsetvalue(
+            RegRoot::CurrentUser, kTimers, QStringLiteral("LogoutTime"), QString(), vorlane::REG_SZ);
+        rc |= registry.regsetvalue(RegRoot::CurrentUser, kTimers, QStringLiteral("LoginTime"),
+            QStringLiteral("2:11:23 PM"), vorlane::REG_SZ);
+        rc |= registry.regsetvalue(RegRoot::CurrentUser, kTimers, QStringLiteral("Amount"),
+            QString::number(seconds / 4), vorlane::REG_SZ);
         const bool saved = registry.SaveKeyToFile(RegRoot::CurrentUser, kTimers, backup);
         if (batched)
             registry.endBatch();
@@ -91,20 +100,22 @@ int main(int argc, char **argv)
     const QString folder = argc > 2 ? QString::fromLocal8Bit(argv[2]) : temporary.path();
 
     std::printf("timer-record second: 7 value writes + SaveKeyToFile, %d rounds, folder %s\n", rounds,
-                qPrintable(folder));
-    std::printf("%-32s %10s %10s %10s %9s\n", "durability, writes", "median ms", "p99 ms", "max ms", "failures");
+        qPrintable(folder));
+    std::printf(
+        "%-32s %10s %10s %10s %9s\n", "durability, writes", "median ms", "p99 ms", "max ms", "failures");
     const struct {
         const char *name;
         Registry::Durability durability;
         bool batched;
-    } modes[] = {{"no flush (default), one by one", Registry::Durability::NoFlush, false},
-                 {"no flush (default), batched", Registry::Durability::NoFlush, true},
-                 {"durable, one by one", Registry::Durability::Durable, false},
-                 {"durable, batched", Registry::Durability::Durable, true}};
+    } modes[] = { { "no flush, one by one", Registry::Durability::NoFlush, false },
+        { "whole (default), one by one", Registry::Durability::Whole, false },
+        { "whole (default), batched", Registry::Durability::Whole, true },
+        { "durable, one by one", Registry::Durability::Durable, false },
+        { "durable, batched", Registry::Durability::Durable, true } };
     for (const auto &mode : modes) {
         const Figures f = run(folder + QStringLiteral("/run"), mode.durability, mode.batched, rounds);
-        std::printf("%-32s %10.3f %10.3f %10.3f %9d   target p99 < 5 ms %s\n", mode.name, f.median, f.p99, f.max,
-                    f.failures, f.p99 < 5.0 && f.failures == 0 ? "met" : "NOT met");
+        std::printf("%-32s %10.3f %10.3f %10.3f %9d   target p99 < 5 ms %s\n", mode.name, f.median, f.p99,
+            f.max, f.failures, f.p99 < 5.0 && f.failures == 0 ? "met" : "NOT met");
         std::fflush(stdout);
     }
     QDir(folder + QStringLiteral("/run")).removeRecursively();

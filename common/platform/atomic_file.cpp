@@ -31,23 +31,24 @@ bool writeAll(int fd, const char *data, qsizetype size)
 
 } // namespace
 
-bool writeFileAtomically(const QString &path, const QByteArray &data, bool flush)
+bool writeFileAtomically(const QString &path, const QByteArray &data, FileFlush flush)
 {
     const QFileInfo info(path);
     const QByteArray target = QFile::encodeName(info.absoluteFilePath());
     // A hidden name in the same folder: rename() only replaces atomically within one file system.
-    QByteArray temp = QFile::encodeName(info.absolutePath()) + "/." + QFile::encodeName(info.fileName()) + ".XXXXXX";
+    QByteArray temp
+        = QFile::encodeName(info.absolutePath()) + "/." + QFile::encodeName(info.fileName()) + ".XXXXXX";
     const int fd = ::mkostemp(temp.data(), O_CLOEXEC);
     if (fd < 0)
         return false;
 
     // Keep the permissions of the file being replaced; mkostemp's 0600 otherwise.
-    struct stat old {};
+    struct stat old { };
     if (::stat(target.constData(), &old) == 0)
         ::fchmod(fd, old.st_mode & 07777);
 
     bool ok = writeAll(fd, data.constData(), data.size());
-    if (ok && flush)
+    if (ok && flush != FileFlush::None)
         ok = ::fdatasync(fd) == 0;
     if (::close(fd) != 0)
         ok = false;
@@ -57,8 +58,9 @@ bool writeFileAtomically(const QString &path, const QByteArray &data, bool flush
         ::unlink(temp.constData());
         return false;
     }
-    if (flush) {
-        const int dir = ::open(QFile::encodeName(info.absolutePath()).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (flush == FileFlush::DataAndFolder) {
+        const int dir
+            = ::open(QFile::encodeName(info.absolutePath()).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
         if (dir < 0)
             return false;
         ok = ::fsync(dir) == 0;

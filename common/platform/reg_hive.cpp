@@ -15,7 +15,10 @@ constexpr int kTypeNumber = 4;
 const QLatin1String kHeader("Windows Registry Editor Version 5.00");
 const QLatin1String kOldHeader("REGEDIT4");
 
-QString fold(const QString &name) { return name.toCaseFolded(); }
+QString fold(const QString &name)
+{
+    return name.toCaseFolded();
+}
 
 bool holdsLineBreak(const QString &text)
 {
@@ -31,8 +34,8 @@ bool isUnder(const QString &foldedPath, const QString &foldedTop)
     if (foldedTop.isEmpty())
         return true;
     return foldedPath == foldedTop
-           || (foldedPath.size() > foldedTop.size() && foldedPath.startsWith(foldedTop)
-               && foldedPath.at(foldedTop.size()) == u'\\');
+        || (foldedPath.size() > foldedTop.size() && foldedPath.startsWith(foldedTop)
+            && foldedPath.at(foldedTop.size()) == u'\\');
 }
 
 QString escaped(const QString &text)
@@ -204,8 +207,8 @@ bool parseData(const QString &data, Value *value, bool *remove)
     } else if (type == kTypeNumber) {
         if (bytes.size() != 4)
             return false;
-        value->number = quint32(uchar(bytes[0])) | quint32(uchar(bytes[1])) << 8 | quint32(uchar(bytes[2])) << 16
-                        | quint32(uchar(bytes[3])) << 24;
+        value->number = quint32(uchar(bytes[0])) | quint32(uchar(bytes[1])) << 8
+            | quint32(uchar(bytes[2])) << 16 | quint32(uchar(bytes[3])) << 24;
     } else {
         value->bytes = bytes;
     }
@@ -369,7 +372,11 @@ bool Key::removeValue(const QString &name)
 
 // ---- Hive ----
 
-Hive::Hive(QString rootName) : m_root(std::move(rootName)) { m_keys.emplace(QString(), Key{}); }
+Hive::Hive(QString rootName)
+    : m_root(std::move(rootName))
+{
+    m_keys.emplace(QString(), Key {});
+}
 
 Key *Hive::findKey(const QString &path)
 {
@@ -537,7 +544,10 @@ bool normalisePath(const QString &path, QString *normal)
     return true;
 }
 
-bool validValueName(const QString &name) { return !holdsLineBreak(name) && name.size() <= 16383; }
+bool validValueName(const QString &name)
+{
+    return !holdsLineBreak(name) && name.size() <= 16383;
+}
 
 bool toDword(const QVariant &value, quint32 *number)
 {

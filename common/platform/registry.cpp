@@ -23,7 +23,8 @@ namespace {
 
 QString rootName(RegRoot root)
 {
-    return root == RegRoot::LocalMachine ? QStringLiteral("HKEY_LOCAL_MACHINE") : QStringLiteral("HKEY_CURRENT_USER");
+    return root == RegRoot::LocalMachine ? QStringLiteral("HKEY_LOCAL_MACHINE")
+                                         : QStringLiteral("HKEY_CURRENT_USER");
 }
 
 /// Holds an exclusive lock on a root's lock file while a read-modify-write runs,
@@ -77,19 +78,33 @@ public:
     using Change = std::function<long(reg::Hive &)>;
 
     QString folder;
-    Durability durability = Durability::NoFlush;
+    Durability durability = Durability::Whole;
     std::recursive_mutex mutex;
     int batchDepth = 0;
     std::vector<Change> pending[2]; // changes of the running batch, by root
     bool pendingNeedsFolder = false;
 
     static int slot(RegRoot root) { return root == RegRoot::LocalMachine ? 1 : 0; }
-    QString fileFor(RegRoot root) const { return QDir(folder).filePath(rootName(root) + QStringLiteral(".reg")); }
+    QString fileFor(RegRoot root) const
+    {
+        return QDir(folder).filePath(rootName(root) + QStringLiteral(".reg"));
+    }
     QString lockFileFor(RegRoot root) const
     {
         return QDir(folder).filePath(QStringLiteral(".") + rootName(root) + QStringLiteral(".reg.lock"));
     }
-    bool flush() const { return durability == Durability::Durable; }
+    FileFlush flush() const
+    {
+        switch (durability) {
+        case Durability::NoFlush:
+            return FileFlush::None;
+        case Durability::Whole:
+            return FileFlush::Data;
+        case Durability::Durable:
+            return FileFlush::DataAndFolder;
+        }
+        return FileFlush::Data;
+    }
 
     /// Reads a root's file. A missing or empty file is an empty hive (an empty
     /// file holds nothing a rewrite could lose); a file that does not parse is
@@ -116,7 +131,8 @@ public:
         }
         QString error;
         if (!reg::Hive::parseStore(bytes, rootName(root), hive, &error)) {
-            qWarning("Registry: %s does not load (%s); it is left as it is", qPrintable(file), qPrintable(error));
+            qWarning(
+                "Registry: %s does not load (%s); it is left as it is", qPrintable(file), qPrintable(error));
             return false;
         }
         *original = std::move(bytes);
@@ -195,7 +211,7 @@ public:
         std::lock_guard<std::recursive_mutex> guard(mutex);
         if (batchDepth == 0 || --batchDepth > 0)
             return;
-        for (RegRoot root : {RegRoot::CurrentUser, RegRoot::LocalMachine}) {
+        for (RegRoot root : { RegRoot::CurrentUser, RegRoot::LocalMachine }) {
             std::vector<Change> changes;
             changes.swap(pending[slot(root)]);
             if (changes.empty())
@@ -208,7 +224,8 @@ public:
     }
 };
 
-Registry::Registry(const QString &storeFolder) : m_store(std::make_unique<Store>())
+Registry::Registry(const QString &storeFolder)
+    : m_store(std::make_unique<Store>())
 {
     m_store->folder = storeFolder;
 }
@@ -236,15 +253,30 @@ void Registry::beginBatch()
     ++m_store->batchDepth;
 }
 
-void Registry::endBatch() { m_store->endBatch(); }
+void Registry::endBatch()
+{
+    m_store->endBatch();
+}
 
-QString Registry::storeFolder() const { return m_store->folder; }
+QString Registry::storeFolder() const
+{
+    return m_store->folder;
+}
 
-QString Registry::storeFile(RegRoot root) const { return m_store->fileFor(root); }
+QString Registry::storeFile(RegRoot root) const
+{
+    return m_store->fileFor(root);
+}
 
-void Registry::setDurability(Durability durability) { m_store->durability = durability; }
+void Registry::setDurability(Durability durability)
+{
+    m_store->durability = durability;
+}
 
-Registry::Durability Registry::durability() const { return m_store->durability; }
+Registry::Durability Registry::durability() const
+{
+    return m_store->durability;
+}
 
 bool Registry::storeLoads(RegRoot root) const
 {
@@ -267,7 +299,10 @@ bool Registry::openKey(RegRoot root, const QString &path, RegKey *key) const
     return true;
 }
 
-bool Registry::keyExists(RegRoot root, const QString &path) const { return openKey(root, path, nullptr); }
+bool Registry::keyExists(RegRoot root, const QString &path) const
+{
+    return openKey(root, path, nullptr);
+}
 
 QVariant Registry::regqueryvalue(RegRoot root, const QString &path, const QString &name) const
 {
@@ -278,7 +313,8 @@ QVariant Registry::regqueryvalue(RegRoot root, const QString &path, const QStrin
     return regquerytyped(key, name); // a missing key reads as a missing value
 }
 
-long Registry::regsetvalue(RegRoot root, const QString &path, const QString &name, const QVariant &value, int type)
+long Registry::regsetvalue(
+    RegRoot root, const QString &path, const QString &name, const QVariant &value, int type)
 {
     RegKey key;
     key.root = root;
@@ -318,9 +354,8 @@ long Registry::regdeletekey(RegRoot root, const QString &path)
         return kRegNotFound;
     if (normal.isEmpty())
         return kRegInvalidParameter; // a root cannot be deleted
-    return m_store->modify(root, false, [normal](reg::Hive &hive) -> long {
-        return hive.removeKey(normal) ? kRegOk : kRegNotFound;
-    });
+    return m_store->modify(root, false,
+        [normal](reg::Hive &hive) -> long { return hive.removeKey(normal) ? kRegOk : kRegNotFound; });
 }
 
 QVariant Registry::regquerytyped(const RegKey &key, const QString &name, int *type) const
@@ -397,18 +432,17 @@ bool Registry::RestoreKeyFromFile(RegRoot root, const QString &subKey, const QSt
     QByteArray bytes;
     if (loadFile(file, &bytes) != LoadState::Loaded)
         return false;
-    reg::Hive saved(QString{});
+    reg::Hive saved(QString {});
     QString savedTop;
     QString error;
     if (!reg::Hive::parseBranch(bytes, &saved, &savedTop, &error))
         return false;
     return m_store->modify(root, false, [normal, saved, savedTop](reg::Hive &hive) -> long {
-               if (!hive.findKey(normal))
-                   return kRegNotFound; // the key must exist to be restored into
-               hive.replaceBranch(normal, saved, savedTop);
-               return kRegOk;
-           })
-           == kRegOk;
+        if (!hive.findKey(normal))
+            return kRegNotFound; // the key must exist to be restored into
+        hive.replaceBranch(normal, saved, savedTop);
+        return kRegOk;
+    }) == kRegOk;
 }
 
 } // namespace vorlane

@@ -15,10 +15,10 @@ inline constexpr int REG_DWORD = 4;
 
 /// Result codes of the registry procedures (the system's codes of the same meaning).
 inline constexpr long kRegOk = 0;
-inline constexpr long kRegNotFound = 2;          // key or value missing
+inline constexpr long kRegNotFound = 2; // key or value missing
 inline constexpr long kRegInvalidParameter = 87; // a type or name the store cannot hold
-inline constexpr long kRegCorrupt = 1015;        // the root's file does not load; it is left alone
-inline constexpr long kRegIoFailed = 1016;       // the root's file could not be written
+inline constexpr long kRegCorrupt = 1015; // the root's file does not load; it is left alone
+inline constexpr long kRegIoFailed = 1016; // the root's file could not be written
 
 /// An open key, as handed to `regquerytyped` and `regsettyped`.
 struct RegKey {
@@ -50,19 +50,22 @@ public:
     bool storeLoads(RegRoot root) const;
 
     /// What a finished write promises when the power fails. Against a crash or a
-    /// kill of the process every write is safe either way: the file is replaced
-    /// in one step, so it holds the old or the new contents.
+    /// kill of the process every write is safe whatever the choice: the file is
+    /// replaced in one step, so it holds the old or the new contents.
     enum class Durability {
-        /// Default. No flush: the file system writes the data out in its own time.
-        /// On ext4 (data=ordered, auto_da_alloc, the default mount) a file replaced
-        /// by rename has its data forced out before the rename is committed, so after
-        /// a power cut the file is whole, an earlier version at worst: the writes of
-        /// the last few seconds (the journal's commit interval, 5 s) may be lost, as
-        /// with the lazy flush of the system's own registry.
+        /// No flush: the file system writes the data out in its own time. On ext4's
+        /// default mount (data=ordered, auto_da_alloc) a file replaced by rename has
+        /// its data forced out before the rename is committed, so the file is whole
+        /// after a power cut; other file systems may leave it empty.
         NoFlush,
-        /// A finished write is on the disk, on any file system: the new file's data
-        /// are flushed before it replaces the old one, and the folder after. Costs
-        /// two disk flushes per write.
+        /// Default. The new file's data are flushed before it replaces the old one:
+        /// after a power cut the file is whole on any file system, holding this
+        /// version or, when the journal had not yet committed the rename, an earlier
+        /// one (the writes of the last few seconds, as with the lazy flush of the
+        /// system's own registry). One disk flush per write.
+        Whole,
+        /// Also flushes the folder after the rename: a finished write survives a
+        /// power cut. Two disk flushes per write.
         Durable,
     };
     void setDurability(Durability durability);
@@ -113,7 +116,11 @@ private:
 /// A batch of registry writes for the lifetime of a scope.
 class RegistryBatch {
 public:
-    explicit RegistryBatch(Registry &registry) : m_registry(registry) { m_registry.beginBatch(); }
+    explicit RegistryBatch(Registry &registry)
+        : m_registry(registry)
+    {
+        m_registry.beginBatch();
+    }
     ~RegistryBatch() { m_registry.endBatch(); }
     RegistryBatch(const RegistryBatch &) = delete;
     RegistryBatch &operator=(const RegistryBatch &) = delete;

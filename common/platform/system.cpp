@@ -40,7 +40,7 @@ QString timeText(const SystemTime &t)
 
 bool SystemCalls::setClock(qint64 msecsSinceEpoch)
 {
-    timespec ts{};
+    timespec ts {};
     ts.tv_sec = time_t(msecsSinceEpoch / 1000);
     ts.tv_nsec = long(msecsSinceEpoch % 1000) * 1000000L;
     return ::clock_settime(CLOCK_REALTIME, &ts) == 0;
@@ -74,16 +74,23 @@ SystemSettings SystemSettings::fromEnvironment()
     return s;
 }
 
-System::System(SystemSettings settings) : System(std::move(settings), std::make_unique<SystemCalls>()) {}
+System::System(SystemSettings settings)
+    : System(std::move(settings), std::make_unique<SystemCalls>())
+{
+}
 
 System::System(SystemSettings settings, std::unique_ptr<SystemCalls> calls)
-    : m_settings(std::move(settings)), m_calls(calls ? std::move(calls) : std::make_unique<SystemCalls>())
+    : m_settings(std::move(settings))
+    , m_calls(calls ? std::move(calls) : std::make_unique<SystemCalls>())
 {
 }
 
 System::~System() = default;
 
-QString System::computerName() const { return m_settings.computerName.left(kComputerNameLength); }
+QString System::computerName() const
+{
+    return m_settings.computerName.left(kComputerNameLength);
+}
 
 QString System::GetSystemDir() const
 {
@@ -93,13 +100,25 @@ QString System::GetSystemDir() const
     return folder;
 }
 
-QString System::programFolder() const { return m_settings.programFolder; }
+QString System::programFolder() const
+{
+    return m_settings.programFolder;
+}
 
-QString System::GetOSVersionText() const { return QStringLiteral(" 10.0"); }
+QString System::GetOSVersionText() const
+{
+    return QStringLiteral(" 10.0");
+}
 
-double System::versionNumber() const { return GetOSVersionText().trimmed().toDouble(); }
+double System::versionNumber() const
+{
+    return GetOSVersionText().trimmed().toDouble();
+}
 
-bool System::IsWindowsNT() const { return true; }
+bool System::IsWindowsNT() const
+{
+    return true;
+}
 
 bool System::setSystemTime(const SystemTime &utc)
 {
@@ -134,7 +153,7 @@ void System::ShutdownComputer(bool force)
     record(QStringLiteral("ShutdownComputer %1").arg(force ? 1 : 0));
     if (m_settings.simulate)
         return;
-    QStringList arguments{QStringLiteral("poweroff")};
+    QStringList arguments { QStringLiteral("poweroff") };
     if (force)
         arguments << QStringLiteral("-i");
     if (!m_calls->startDetached(QStringLiteral("systemctl"), arguments))
@@ -143,16 +162,25 @@ void System::ShutdownComputer(bool force)
 
 // The taskbar, tray clock and screen-saver flag belong to the Windows shell;
 // this desktop offers nothing comparable to a program, so these only record.
-void System::shellLock(int showCommand) { record(QStringLiteral("shellLock %1").arg(showCommand)); }
+void System::shellLock(int showCommand)
+{
+    record(QStringLiteral("shellLock %1").arg(showCommand));
+}
 
 void System::setScreenSaverRunning(bool running)
 {
     record(QStringLiteral("setScreenSaverRunning %1").arg(running ? 1 : 0));
 }
 
-void System::hidetrayclock() { record(QStringLiteral("hidetrayclock")); }
+void System::hidetrayclock()
+{
+    record(QStringLiteral("hidetrayclock"));
+}
 
-void System::showTrayClock() { record(QStringLiteral("showTrayClock")); }
+void System::showTrayClock()
+{
+    record(QStringLiteral("showTrayClock"));
+}
 
 bool System::launch(const QString &program, const QStringList &arguments)
 {
@@ -168,7 +196,7 @@ bool System::launch(const QString &program, const QStringList &arguments)
     const QFileInfo file(program);
     const bool document = file.isFile() && !file.isExecutable();
     if (arguments.isEmpty() && (document || program.contains(QLatin1String("://"))))
-        return m_calls->startDetached(QStringLiteral("xdg-open"), {program});
+        return m_calls->startDetached(QStringLiteral("xdg-open"), { program });
     return false;
 }
 
@@ -177,7 +205,7 @@ bool System::openUrl(const QString &url)
     record(QStringLiteral("openUrl ") + url);
     if (m_settings.simulate)
         return true;
-    return m_calls->startDetached(QStringLiteral("xdg-open"), {url});
+    return m_calls->startDetached(QStringLiteral("xdg-open"), { url });
 }
 
 void System::record(const QString &action)

@@ -24,10 +24,10 @@ struct SystemTime {
 
 /// Where the system services get their facts from; `fromEnvironment` reads the variables.
 struct SystemSettings {
-    QString computerName;   // VORLANE_COMPUTERNAME, else the host name
-    QString systemFolder;   // VORLANE_SYSTEM_DIR, else $XDG_STATE_HOME/vorlane
-    QString programFolder;  // VORLANE_HOME, else the executable's folder
-    bool simulate = false;  // VORLANE_SIMULATE_SYSTEM=1
+    QString computerName; // VORLANE_COMPUTERNAME, else the host name
+    QString systemFolder; // VORLANE_SYSTEM_DIR, else $XDG_STATE_HOME/vorlane
+    QString programFolder; // VORLANE_HOME, else the executable's folder
+    bool simulate = false; // VORLANE_SIMULATE_SYSTEM=1
     static SystemSettings fromEnvironment();
 };
 

@@ -45,15 +45,17 @@ TEST(QtPrompter, MessageBoxShowsItsTitleTextIconAndReturnsThePressedButton)
         box->button(QMessageBox::No)->click();
     });
     const MessageAnswer answer = prompter.message(QStringLiteral("Log out now?"), MessageButtons::YesNo,
-                                                  MessageIcon::Question, QStringLiteral("Vorlane Alert"));
+        MessageIcon::Question, QStringLiteral("Vorlane Alert"));
     EXPECT_EQ(answer, MessageAnswer::No);
     EXPECT_EQ(title, QStringLiteral("Vorlane Alert"));
     EXPECT_EQ(text, QStringLiteral("Log out now?"));
     EXPECT_EQ(icon, QMessageBox::Question);
 
-    whenModalShows([](QWidget *modal) { qobject_cast<QMessageBox *>(modal)->button(QMessageBox::Retry)->click(); });
-    EXPECT_EQ(prompter.message(QStringLiteral("x"), MessageButtons::RetryCancel, MessageIcon::Critical, QStringLiteral("t")),
-              MessageAnswer::Retry);
+    whenModalShows(
+        [](QWidget *modal) { qobject_cast<QMessageBox *>(modal)->button(QMessageBox::Retry)->click(); });
+    EXPECT_EQ(prompter.message(QStringLiteral("x"), MessageButtons::RetryCancel, MessageIcon::Critical,
+                  QStringLiteral("t")),
+        MessageAnswer::Retry);
 }
 
 TEST(QtPrompter, InputBoxReturnsTheTypedTextOrNothingWhenCancelled)
@@ -67,12 +69,14 @@ TEST(QtPrompter, InputBoxReturnsTheTypedTextOrNothingWhenCancelled)
         dialog->setTextValue(QStringLiteral("150"));
         dialog->accept();
     });
-    EXPECT_EQ(prompter.input(QStringLiteral("Enter the amount"), QStringLiteral("Charges")), QStringLiteral("150"));
+    EXPECT_EQ(
+        prompter.input(QStringLiteral("Enter the amount"), QStringLiteral("Charges")), QStringLiteral("150"));
     EXPECT_EQ(label, QStringLiteral("Enter the amount"));
 
     whenModalShows([](QWidget *modal) { qobject_cast<QInputDialog *>(modal)->reject(); });
-    EXPECT_EQ(prompter.input(QStringLiteral("Enter the amount"), QStringLiteral("Charges"), QStringLiteral("5")),
-              std::nullopt);
+    EXPECT_EQ(
+        prompter.input(QStringLiteral("Enter the amount"), QStringLiteral("Charges"), QStringLiteral("5")),
+        std::nullopt);
 }
 
 } // namespace

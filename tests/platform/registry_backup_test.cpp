@@ -35,13 +35,20 @@ protected:
         set(QStringLiteral("Amount"), QStringLiteral("40"));
         registry.regsetvalue(HKCU, kTimers, QStringLiteral("Status"), 1, REG_DWORD);
         registry.regcreatekey(HKCU, kTimers + QStringLiteral("\\Inner\\Deep"));
-        registry.regsetvalue(HKCU, kTimers + QStringLiteral("\\Inner"), QStringLiteral("Note"), QStringLiteral("n"), REG_SZ);
+        registry.regsetvalue(
+            HKCU, kTimers + QStringLiteral("\\Inner"), QStringLiteral("Note"), QStringLiteral("n"), REG_SZ);
     }
-    void set(const QString &name, const QString &text) { registry.regsetvalue(HKCU, kTimers, name, text, REG_SZ); }
-    QVariant get(const QString &name, const QString &key = kTimers) const { return registry.regqueryvalue(HKCU, key, name); }
+    void set(const QString &name, const QString &text)
+    {
+        registry.regsetvalue(HKCU, kTimers, name, text, REG_SZ);
+    }
+    QVariant get(const QString &name, const QString &key = kTimers) const
+    {
+        return registry.regqueryvalue(HKCU, key, name);
+    }
 
     QTemporaryDir dir;
-    Registry registry{dir.filePath(QStringLiteral("store"))};
+    Registry registry { dir.filePath(QStringLiteral("store")) };
     QString backup = dir.filePath(QStringLiteral("ScTest.reg"));
 };
 
@@ -49,7 +56,8 @@ TEST_F(RegistryBackupTest, RestoreBringsBackExactlyTheSavedKey)
 {
     ASSERT_TRUE(registry.SaveKeyToFile(HKCU, kTimers, backup));
     const QByteArray saved = readAll(backup);
-    EXPECT_TRUE(saved.startsWith("Windows Registry Editor Version 5.00\n\n[HKEY_CURRENT_USER\\Software\\Vorlane\\Timers]\n"))
+    EXPECT_TRUE(saved.startsWith(
+        "Windows Registry Editor Version 5.00\n\n[HKEY_CURRENT_USER\\Software\\Vorlane\\Timers]\n"))
         << saved.constData();
     EXPECT_TRUE(saved.contains("[HKEY_CURRENT_USER\\Software\\Vorlane\\Timers\\Inner\\Deep]"));
     EXPECT_FALSE(saved.contains("[HKEY_CURRENT_USER\\Software]"));
@@ -67,7 +75,8 @@ TEST_F(RegistryBackupTest, RestoreBringsBackExactlyTheSavedKey)
     EXPECT_EQ(get(QStringLiteral("UserId")), QVariant(QStringLiteral("ann")));
     EXPECT_EQ(get(QStringLiteral("Status")), QVariant::fromValue<quint32>(1));
     EXPECT_FALSE(get(QStringLiteral("Extra")).isValid());
-    EXPECT_EQ(get(QStringLiteral("Note"), kTimers + QStringLiteral("\\Inner")), QVariant(QStringLiteral("n")));
+    EXPECT_EQ(
+        get(QStringLiteral("Note"), kTimers + QStringLiteral("\\Inner")), QVariant(QStringLiteral("n")));
     EXPECT_TRUE(registry.keyExists(HKCU, kTimers + QStringLiteral("\\Inner\\Deep")));
     EXPECT_FALSE(registry.keyExists(HKCU, kTimers + QStringLiteral("\\Stray")));
     // Keys beside the restored one are untouched.
@@ -79,7 +88,8 @@ TEST_F(RegistryBackupTest, ASavedKeyRestoresUnderAnotherNameAndKeepsThatName)
     ASSERT_TRUE(registry.SaveKeyToFile(HKCU, kTimers, backup));
     registry.regcreatekey(HKCU, QStringLiteral("Software\\Copy"));
     ASSERT_TRUE(registry.RestoreKeyFromFile(HKCU, QStringLiteral("software\\copy"), backup));
-    EXPECT_EQ(get(QStringLiteral("Amount"), QStringLiteral("Software\\Copy")), QVariant(QStringLiteral("40")));
+    EXPECT_EQ(
+        get(QStringLiteral("Amount"), QStringLiteral("Software\\Copy")), QVariant(QStringLiteral("40")));
     EXPECT_TRUE(registry.keyExists(HKCU, QStringLiteral("Software\\Copy\\Inner\\Deep")));
     EXPECT_TRUE(readAll(registry.storeFile(HKCU)).contains("[HKEY_CURRENT_USER\\Software\\Copy\\Inner]"));
 }
@@ -96,7 +106,8 @@ TEST_F(RegistryBackupTest, SaveReplacesAnExistingFile)
     EXPECT_FALSE(registry.SaveKeyToFile(HKCU, QStringLiteral("Software\\Nothing"), backup));
     EXPECT_EQ(readAll(backup), saved);
     // A file where no file can be made.
-    EXPECT_FALSE(registry.SaveKeyToFile(HKCU, kTimers, dir.filePath(QStringLiteral("no/such/folder/ScTest.reg"))));
+    EXPECT_FALSE(
+        registry.SaveKeyToFile(HKCU, kTimers, dir.filePath(QStringLiteral("no/such/folder/ScTest.reg"))));
 }
 
 TEST_F(RegistryBackupTest, RestoreIntoADeletedKeyDoesNothing)
@@ -125,15 +136,15 @@ TEST_F(RegistryBackupTest, AMissingOrDamagedFileChangesNothing)
         writeAll(torn, saved.left(length));
         EXPECT_FALSE(registry.RestoreKeyFromFile(HKCU, kTimers, torn)) << length;
     }
-    for (const QByteArray &bad : {QByteArray("garbage\n"),
-                                  QByteArray("Windows Registry Editor Version 5.00\n\n\"Orphan\"=\"x\"\n"),
-                                  QByteArray("Windows Registry Editor Version 5.00\n\n[-HKEY_CURRENT_USER\\X]\n"),
-                                  QByteArray("Windows Registry Editor Version 5.00\n\n[HKEY_CURRENT_USER\\A]\n"
-                                             "[HKEY_CURRENT_USER\\B]\n"),
-                                  QByteArray("Windows Registry Editor Version 5.00\n\n[HKEY_CURRENT_USER\\A]\n"
-                                             "\"N\"=dword:123456789\n"),
-                                  QByteArray("Windows Registry Editor Version 5.00\n\n[HKEY_CURRENT_USER\\A]\n"
-                                             "\"N\"=hex:1,zz\n")}) {
+    for (const QByteArray &bad :
+        { QByteArray("garbage\n"), QByteArray("Windows Registry Editor Version 5.00\n\n\"Orphan\"=\"x\"\n"),
+            QByteArray("Windows Registry Editor Version 5.00\n\n[-HKEY_CURRENT_USER\\X]\n"),
+            QByteArray("Windows Registry Editor Version 5.00\n\n[HKEY_CURRENT_USER\\A]\n"
+                       "[HKEY_CURRENT_USER\\B]\n"),
+            QByteArray("Windows Registry Editor Version 5.00\n\n[HKEY_CURRENT_USER\\A]\n"
+                       "\"N\"=dword:123456789\n"),
+            QByteArray("Windows Registry Editor Version 5.00\n\n[HKEY_CURRENT_USER\\A]\n"
+                       "\"N\"=hex:1,zz\n") }) {
         writeAll(torn, bad);
         EXPECT_FALSE(registry.RestoreKeyFromFile(HKCU, kTimers, torn)) << bad.constData();
     }

@@ -25,16 +25,18 @@ constexpr RegRoot HKCU = RegRoot::CurrentUser;
 
 /// The child: one timer second after another, forever, each marked with `round`
 /// and a running count so that the parent can tell it is under way.
-[[noreturn]] void writeForever(const QString &store, const QString &backup, int round, bool batched, bool durable)
+[[noreturn]] void writeForever(
+    const QString &store, const QString &backup, int round, bool batched, Registry::Durability durability)
 {
     Registry registry(store);
-    registry.setDurability(durable ? Registry::Durability::Durable : Registry::Durability::NoFlush);
+    registry.setDurability(durability);
     for (quint32 second = 0;; ++second) {
         if (batched)
             registry.beginBatch();
         const QString text = QStringLiteral("%1 : %2 : %3").arg(round).arg(second / 60).arg(second % 60);
         registry.regsetvalue(HKCU, kTimers, QStringLiteral("Elapsed"), text, REG_SZ);
-        registry.regsetvalue(HKCU, kTimers, QStringLiteral("Amount"), QString(int(second % 50) + 1, u'9'), REG_SZ);
+        registry.regsetvalue(
+            HKCU, kTimers, QStringLiteral("Amount"), QString(int(second % 50) + 1, u'9'), REG_SZ);
         registry.regsetvalue(HKCU, kTimers, QStringLiteral("UserId"), QStringLiteral("guest"), REG_SZ);
         registry.regsetvalue(HKCU, kTimers, QStringLiteral("Status"), 1, REG_DWORD);
         registry.regsetvalue(HKCU, kTimers, QStringLiteral("Round"), round, REG_DWORD);
@@ -66,23 +68,27 @@ TEST(RegistryCrash, AWriterKilledAtRandomMomentsAlwaysLeavesFilesThatLoad)
     const QString backup = dir.filePath(QStringLiteral("ScTest.reg"));
     Registry reader(store);
     ASSERT_EQ(reader.regcreatekey(HKCU, kTimers), kRegOk);
-    ASSERT_EQ(reader.regsetvalue(HKCU, kTimers, QStringLiteral("RateType"), QStringLiteral("Slot I"), REG_SZ), kRegOk);
-    ASSERT_TRUE(reader.SaveKeyToFile(HKCU, kTimers, backup)); // a backup exists from the start, as on a station
+    ASSERT_EQ(reader.regsetvalue(HKCU, kTimers, QStringLiteral("RateType"), QStringLiteral("Slot I"), REG_SZ),
+        kRegOk);
+    ASSERT_TRUE(
+        reader.SaveKeyToFile(HKCU, kTimers, backup)); // a backup exists from the start, as on a station
     Registry checker(dir.filePath(QStringLiteral("check")));
     ASSERT_EQ(checker.regcreatekey(HKCU, kCheck), kRegOk);
 
-    const unsigned seed = std::random_device{}();
+    const unsigned seed = std::random_device {}();
     SCOPED_TRACE(testing::Message() << "seed " << seed);
     std::mt19937 random(seed);
     constexpr int kRounds = 120;
     for (int round = 1; round <= kRounds; ++round) {
         // Alternate the ways of writing, so that kills land in each of them.
         const bool batched = round % 2 == 0;
-        const bool durable = round % 3 == 0;
+        const Registry::Durability durability = round % 3 == 0 ? Registry::Durability::NoFlush
+            : round % 3 == 1                                   ? Registry::Durability::Whole
+                                                               : Registry::Durability::Durable;
         const pid_t child = ::fork();
         ASSERT_GE(child, 0);
         if (child == 0)
-            writeForever(store, backup, round, batched, durable);
+            writeForever(store, backup, round, batched, durability);
 
         const bool writing = childIsWriting(reader, round);
         if (writing)
@@ -97,18 +103,22 @@ TEST(RegistryCrash, AWriterKilledAtRandomMomentsAlwaysLeavesFilesThatLoad)
         const QVariant elapsed = reader.regqueryvalue(HKCU, kTimers, QStringLiteral("Elapsed"));
         ASSERT_EQ(elapsed.typeId(), QMetaType::QString) << round;
         ASSERT_TRUE(elapsed.toString().startsWith(QString::number(round) + QStringLiteral(" : "))) << round;
-        ASSERT_EQ(reader.regqueryvalue(HKCU, kTimers, QStringLiteral("RateType")), QVariant(QStringLiteral("Slot I")));
-        ASSERT_EQ(reader.regqueryvalue(HKCU, kTimers, QStringLiteral("Status")), QVariant::fromValue<quint32>(1));
+        ASSERT_EQ(reader.regqueryvalue(HKCU, kTimers, QStringLiteral("RateType")),
+            QVariant(QStringLiteral("Slot I")));
+        ASSERT_EQ(
+            reader.regqueryvalue(HKCU, kTimers, QStringLiteral("Status")), QVariant::fromValue<quint32>(1));
 
         // The backup loads too, and holds a whole second.
         ASSERT_TRUE(checker.RestoreKeyFromFile(HKCU, kCheck, backup)) << "round " << round;
-        ASSERT_EQ(checker.regqueryvalue(HKCU, kCheck, QStringLiteral("RateType")), QVariant(QStringLiteral("Slot I")));
+        ASSERT_EQ(checker.regqueryvalue(HKCU, kCheck, QStringLiteral("RateType")),
+            QVariant(QStringLiteral("Slot I")));
     }
 
     // A kill between making a temporary file and renaming it may leave that file
     // behind; it is hidden and never taken for the store.
     for (const QString &name : QDir(store).entryList(QDir::Files | QDir::Hidden))
-        EXPECT_TRUE(name == QLatin1String("HKEY_CURRENT_USER.reg") || name.startsWith(u'.')) << name.toStdString();
+        EXPECT_TRUE(name == QLatin1String("HKEY_CURRENT_USER.reg") || name.startsWith(u'.'))
+            << name.toStdString();
 }
 
 } // namespace

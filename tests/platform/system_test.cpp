@@ -21,7 +21,10 @@ public:
         std::vector<QStringList> started; // program, then its arguments
         bool startSucceeds = true;
     };
-    explicit RecordingCalls(Log *log) : m_log(log) {}
+    explicit RecordingCalls(Log *log)
+        : m_log(log)
+    {
+    }
     bool setClock(qint64 msecsSinceEpoch) override
     {
         m_log->clockSets.push_back(msecsSinceEpoch);
@@ -29,7 +32,7 @@ public:
     }
     bool startDetached(const QString &program, const QStringList &arguments) override
     {
-        m_log->started.push_back(QStringList{program} + arguments);
+        m_log->started.push_back(QStringList { program } + arguments);
         return m_log->startSucceeds;
     }
 
@@ -47,7 +50,7 @@ SystemSettings settings(bool simulate)
     return s;
 }
 
-const SystemTime kNoon{2026, 12, 2, 8, 14, 11, 23, 450};
+const SystemTime kNoon { 2026, 12, 2, 8, 14, 11, 23, 450 };
 
 TEST(SystemSimulated, NothingReachesTheRealClockPowerOrProcesses)
 {
@@ -63,18 +66,18 @@ TEST(SystemSimulated, NothingReachesTheRealClockPowerOrProcesses)
     system.setScreenSaverRunning(true);
     system.hidetrayclock();
     system.showTrayClock();
-    EXPECT_TRUE(system.launch(QStringLiteral("/usr/bin/firefox"), {QStringLiteral("--new-window")}));
+    EXPECT_TRUE(system.launch(QStringLiteral("/usr/bin/firefox"), { QStringLiteral("--new-window") }));
     EXPECT_TRUE(system.openUrl(QStringLiteral("https://example.com/")));
 
     EXPECT_TRUE(log.clockSets.empty());
     EXPECT_TRUE(log.started.empty());
     EXPECT_EQ(system.actions(),
-              QStringList({QStringLiteral("SetSystemTime 2026-12-08 14:11:23.450"), QStringLiteral("ShutdownComputer 1"),
-                           QStringLiteral("ShutdownComputer 0"), QStringLiteral("shellLock 0"),
-                           QStringLiteral("shellLock 1"), QStringLiteral("setScreenSaverRunning 1"),
-                           QStringLiteral("hidetrayclock"), QStringLiteral("showTrayClock"),
-                           QStringLiteral("launch /usr/bin/firefox"),
-                           QStringLiteral("openUrl https://example.com/")}));
+        QStringList(
+            { QStringLiteral("SetSystemTime 2026-12-08 14:11:23.450"), QStringLiteral("ShutdownComputer 1"),
+                QStringLiteral("ShutdownComputer 0"), QStringLiteral("shellLock 0"),
+                QStringLiteral("shellLock 1"), QStringLiteral("setScreenSaverRunning 1"),
+                QStringLiteral("hidetrayclock"), QStringLiteral("showTrayClock"),
+                QStringLiteral("launch /usr/bin/firefox"), QStringLiteral("openUrl https://example.com/") }));
 }
 
 TEST(SystemSimulated, TheEnvironmentSwitchIsOnlyTheExactValueOne)
@@ -99,16 +102,17 @@ TEST(SystemReal, ClockAndPowerGoThroughTheSeamWithTheRightArguments)
     // The reading is UTC whatever the local zone: 2026-12-08 14:11:23.450 UTC.
     EXPECT_EQ(log.clockSets[0], 1796739083450LL);
     // Fields out of range are refused before anything is touched.
-    EXPECT_FALSE(system.setSystemTime(SystemTime{2026, 13, 0, 8, 14, 0, 0, 0}));
-    EXPECT_FALSE(system.setSystemTime(SystemTime{2026, 2, 0, 30, 14, 0, 0, 0}));
-    EXPECT_FALSE(system.setSystemTime(SystemTime{2026, 2, 0, 1, 24, 0, 0, 0}));
+    EXPECT_FALSE(system.setSystemTime(SystemTime { 2026, 13, 0, 8, 14, 0, 0, 0 }));
+    EXPECT_FALSE(system.setSystemTime(SystemTime { 2026, 2, 0, 30, 14, 0, 0, 0 }));
+    EXPECT_FALSE(system.setSystemTime(SystemTime { 2026, 2, 0, 1, 24, 0, 0, 0 }));
     EXPECT_EQ(log.clockSets.size(), 1u);
 
     system.ShutdownComputer(false);
     system.ShutdownComputer(true);
     ASSERT_EQ(log.started.size(), 2u);
-    EXPECT_EQ(log.started[0], QStringList({QStringLiteral("systemctl"), QStringLiteral("poweroff")}));
-    EXPECT_EQ(log.started[1], QStringList({QStringLiteral("systemctl"), QStringLiteral("poweroff"), QStringLiteral("-i")}));
+    EXPECT_EQ(log.started[0], QStringList({ QStringLiteral("systemctl"), QStringLiteral("poweroff") }));
+    EXPECT_EQ(log.started[1],
+        QStringList({ QStringLiteral("systemctl"), QStringLiteral("poweroff"), QStringLiteral("-i") }));
 }
 
 TEST(SystemReal, LaunchStartsProgramsAndOpensDocumentsAndAddresses)
@@ -119,11 +123,14 @@ TEST(SystemReal, LaunchStartsProgramsAndOpensDocumentsAndAddresses)
     RecordingCalls::Log log;
     System system(settings(false), std::make_unique<RecordingCalls>(&log));
 
-    EXPECT_TRUE(system.launch(QStringLiteral("/usr/bin/xterm"), {QStringLiteral("-e"), QStringLiteral("top")}));
+    EXPECT_TRUE(
+        system.launch(QStringLiteral("/usr/bin/xterm"), { QStringLiteral("-e"), QStringLiteral("top") }));
     EXPECT_TRUE(system.openUrl(QStringLiteral("https://example.com/")));
     ASSERT_EQ(log.started.size(), 2u);
-    EXPECT_EQ(log.started[0], QStringList({QStringLiteral("/usr/bin/xterm"), QStringLiteral("-e"), QStringLiteral("top")}));
-    EXPECT_EQ(log.started[1], QStringList({QStringLiteral("xdg-open"), QStringLiteral("https://example.com/")}));
+    EXPECT_EQ(log.started[0],
+        QStringList({ QStringLiteral("/usr/bin/xterm"), QStringLiteral("-e"), QStringLiteral("top") }));
+    EXPECT_EQ(
+        log.started[1], QStringList({ QStringLiteral("xdg-open"), QStringLiteral("https://example.com/") }));
 
     // When a thing cannot be started as a program, documents and addresses go to
     // the desktop's handler; a missing program is just a failure.
@@ -133,9 +140,10 @@ TEST(SystemReal, LaunchStartsProgramsAndOpensDocumentsAndAddresses)
     EXPECT_FALSE(system.launch(QStringLiteral("/no/such/program")));
     EXPECT_FALSE(system.launch(QStringLiteral("http://example.com/")));
     ASSERT_EQ(log.started.size(), 5u);
-    EXPECT_EQ(log.started[1], QStringList({QStringLiteral("xdg-open"), document}));
-    EXPECT_EQ(log.started[2], QStringList({QStringLiteral("/no/such/program")}));
-    EXPECT_EQ(log.started[4], QStringList({QStringLiteral("xdg-open"), QStringLiteral("http://example.com/")}));
+    EXPECT_EQ(log.started[1], QStringList({ QStringLiteral("xdg-open"), document }));
+    EXPECT_EQ(log.started[2], QStringList({ QStringLiteral("/no/such/program") }));
+    EXPECT_EQ(
+        log.started[4], QStringList({ QStringLiteral("xdg-open"), QStringLiteral("http://example.com/") }));
 }
 
 TEST(SystemFacts, NameFoldersAndVersionAsCallersExpect)
@@ -159,13 +167,14 @@ TEST(SystemFacts, NameFoldersAndVersionAsCallersExpect)
     const SystemTime now = system.getSystemTime();
     const QDate day(now.year, now.month, now.day);
     EXPECT_EQ(now.dayOfWeek, day.dayOfWeek() % 7); // Sunday is 0
-    EXPECT_LE(qAbs(QDateTime(day, QTime(now.hour, now.minute, now.second), Qt::UTC).secsTo(QDateTime::currentDateTimeUtc())),
-              5);
+    EXPECT_LE(qAbs(QDateTime(day, QTime(now.hour, now.minute, now.second), Qt::UTC)
+                       .secsTo(QDateTime::currentDateTimeUtc())),
+        5);
 }
 
 TEST(SystemFacts, SettingsComeFromTheEnvironmentWithFallbacks)
 {
-    const char *names[] = {"VORLANE_COMPUTERNAME", "VORLANE_SYSTEM_DIR", "XDG_STATE_HOME", "VORLANE_HOME"};
+    const char *names[] = { "VORLANE_COMPUTERNAME", "VORLANE_SYSTEM_DIR", "XDG_STATE_HOME", "VORLANE_HOME" };
     std::map<const char *, QByteArray> saved;
     for (const char *name : names)
         saved[name] = qgetenv(name);
@@ -187,7 +196,8 @@ TEST(SystemFacts, SettingsComeFromTheEnvironmentWithFallbacks)
     EXPECT_EQ(s.systemFolder, QStringLiteral("/tmp/state/vorlane"));
     EXPECT_EQ(s.programFolder, QCoreApplication::applicationDirPath());
     qunsetenv("XDG_STATE_HOME");
-    EXPECT_EQ(SystemSettings::fromEnvironment().systemFolder, QDir::homePath() + QStringLiteral("/.local/state/vorlane"));
+    EXPECT_EQ(SystemSettings::fromEnvironment().systemFolder,
+        QDir::homePath() + QStringLiteral("/.local/state/vorlane"));
 
     for (const char *name : names) {
         if (saved[name].isNull())
