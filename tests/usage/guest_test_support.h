@@ -21,6 +21,8 @@ class GuestStation : public ::testing::Test {
 protected:
     void SetUp() override
     {
+        // Thousands of ticks rewrite the store; the flush before each rename is not under test here.
+        f.registry->setDurability(Registry::Durability::NoFlush);
         connection = &f.openDatabase();
         const QStringList columns = db::columnNames(QStringLiteral("rates_master"));
         connection->execute(QStringLiteral("update rates_master set %1=?, %2=?, %3=?, %4=?")
@@ -88,3 +90,8 @@ protected:
 };
 
 } // namespace vorlane::test
+
+inline void PrintTo(const QString &text, std::ostream *out)
+{
+    *out << '"' << text.toStdString() << '"';
+}

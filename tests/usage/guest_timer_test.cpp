@@ -110,10 +110,10 @@ TEST_F(GuestStation, DayTotalsCountEachPeriodOnceAndAddTheAmounts)
 
     f.clock.advanceSeconds(24 * 3600);
     auto nextDay = start();
-    tick(*nextDay, 3600);
+    tick(*nextDay, 959);
     nextDay->lbltmr2_Click();
     EXPECT_EQ(guestDay(), (QVariantList{2, 10}));
-    EXPECT_EQ(guestDay(QStringLiteral("12/09/2026")), (QVariantList{1, 40}));
+    EXPECT_EQ(guestDay(QStringLiteral("12/09/2026")), (QVariantList{1, 18}));
 }
 
 TEST_F(GuestStation, ContinuedPeriodAddsOnlyTheContinuedTime)
@@ -155,12 +155,15 @@ TEST_F(GuestStation, TimeLimitEndsThePeriodAtItsMinuteOfAnyHour)
     EXPECT_EQ(value(QStringLiteral("Elapsed")).toString(), QStringLiteral("0 : 29 : 59"));
     EXPECT_EQ(guestDay(), (QVariantList{1, 18}));
 
-    // Set while the period runs, the limit is read every second.
+    // A later hour (a continued period), with the limit set while the period runs.
     set(QStringLiteral("TimeLimit"), QStringLiteral("0"));
+    set(QStringLiteral("Continue"), 1, REG_DWORD);
+    set(QStringLiteral("Elapsed"), QStringLiteral("1 : 27 : 0"));
+    set(QStringLiteral("Amount"), QStringLiteral("48"));
     auto later = start();
-    tick(*later, 3599 + 60 * 10);
+    tick(*later, 30);
     set(QStringLiteral("TimeLimit"), QStringLiteral("30"));
-    tick(*later, 60 * 19);
+    tick(*later, 59 + 60 - 30);
     EXPECT_FALSE(later->isLoggingOut());
     tick(*later, 60);
     EXPECT_TRUE(later->isLoggingOut());
@@ -169,14 +172,14 @@ TEST_F(GuestStation, TimeLimitEndsThePeriodAtItsMinuteOfAnyHour)
 
 TEST_F(GuestStation, NoTimeLimitAtZeroOrSixty)
 {
-    for (const char *limit : {"0", "60"}) {
-        set(QStringLiteral("TimeLimit"), QString::fromLatin1(limit));
-        auto timer = start();
-        tick(*timer, 2 * 3600 + 60);
-        EXPECT_FALSE(timer->isLoggingOut()) << limit;
-        EXPECT_EQ(timer->remindersShown(), 0) << limit;
-        timer->lbltmr2_Click();
-    }
+    set(QStringLiteral("TimeLimit"), QStringLiteral("60"));
+    auto timer = start();
+    tick(*timer, 3500);
+    set(QStringLiteral("TimeLimit"), QStringLiteral("0"));
+    tick(*timer, 200); // through minute 0 of the next hour
+    EXPECT_FALSE(timer->isLoggingOut());
+    EXPECT_EQ(timer->billing().hours(), 1);
+    EXPECT_EQ(timer->remindersShown(), 0);
 }
 
 TEST_F(GuestStation, ReminderTwoMinutesBeforeTheLimitWhenTheAlarmIsOn)
@@ -193,6 +196,7 @@ TEST_F(GuestStation, ReminderTwoMinutesBeforeTheLimitWhenTheAlarmIsOn)
     EXPECT_EQ(timer->remindersShown(), 1) << "once, not every second of the minute";
     timer->lbltmr2_Click();
 
+    set(QStringLiteral("TimeLimit"), QStringLiteral("5")); // the logout reset it
     auto silent = start();
     silent->findChild<QComboBox *>(QStringLiteral("Combo1"))->setCurrentIndex(1);
     EXPECT_EQ(value(QStringLiteral("Remind")).toString(), QStringLiteral("0"));
