@@ -1,3 +1,4 @@
+#include "init_database.h"
 #include "platform/clock.h"
 #include "platform/qt_prompter.h"
 #include "platform/system.h"
@@ -6,9 +7,18 @@
 #include "server_single_instance.h"
 
 #include <QApplication>
+#include <QByteArrayView>
 
 int main(int argc, char *argv[])
 {
+    // Creating the database needs no display: decide before any window system is touched.
+    if (argc > 1 && QByteArrayView(argv[1]) == QByteArrayView("--init-database")) {
+        QCoreApplication app(argc, argv);
+        QStringList arguments = QCoreApplication::arguments();
+        arguments.removeFirst();
+        return vorlane::runInitDatabase(arguments);
+    }
+
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("vorlane-server"));
     // The windows hide into the tray; only "Shutdown Server" ends the program.

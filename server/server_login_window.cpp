@@ -44,6 +44,7 @@ ServerLoginWindow::ServerLoginWindow(ServerContext &context, QWidget *parent)
     m_login->setObjectName(QStringLiteral("txtlogin"));
     m_password->setObjectName(QStringLiteral("txtpas"));
     m_password->setEchoMode(QLineEdit::Password);
+    m_password->setMaxLength(8);
     m_enter->setObjectName(QStringLiteral("Command1"));
     m_cancel->setObjectName(QStringLiteral("Command2"));
     m_enter->setEnabled(false);
