@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QEventLoop>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QRegion>
 #include <QScreen>
@@ -74,9 +75,13 @@ void ServerConnectionWindow::wait(int milliseconds)
 
 void ServerConnectionWindow::shapeWindow()
 {
+    // Platforms without windows on a screen cannot shape them.
+    const QString platform = QGuiApplication::platformName();
+    if (platform == QLatin1String("offscreen") || platform == QLatin1String("minimal"))
+        return;
     // The window manager draws the frame; within the client area only the
     // visible controls remain.
-    setMask(QRegion());
+    clearMask();
     QRegion region;
     for (QWidget *child : findChildren<QWidget *>(QString(), Qt::FindDirectChildrenOnly)) {
         if (child->isVisible())

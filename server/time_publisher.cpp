@@ -50,13 +50,11 @@ void TimePublisher::unload()
 
 void TimePublisher::tick()
 {
-    bool adding = false;
     try {
         if (!m_recordset.isOpen())
             openRecordset();
         if (m_recordset.recordCount() == 0) {
             m_recordset.addNew();
-            adding = true;
         } else if (m_recordset.bof() || m_recordset.eof()) {
             m_recordset.moveFirst();
         }
@@ -68,17 +66,13 @@ void TimePublisher::tick()
         for (int column = 0; column < 8; ++column)
             m_recordset.setField(column, fields[column]);
         m_recordset.update();
-        if (adding) {
-            // Read the new row back, so the next tick rewrites it instead of adding another.
-            m_recordset.requery();
-        }
         ++m_ticksWritten;
     } catch (const std::exception &) {
+        // Start afresh next tick: the row may have gone (deleted by hand) or the
+        // table been locked while the rows were read.
         try {
             m_recordset.cancelUpdate();
-            // The row may have gone under us (deleted by hand); look again next time.
-            if (m_recordset.isOpen())
-                m_recordset.requery();
+            m_recordset.close();
         } catch (const std::exception &) {
         }
     }
