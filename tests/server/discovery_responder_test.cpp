@@ -103,6 +103,17 @@ TEST_F(DiscoveryResponderTest, NameThatDoesNotResolveIsPassedOverAndTheNextReque
     EXPECT_TRUE(responder->isListening());
 }
 
+TEST_F(DiscoveryResponderTest, StationThatStoppedListeningUpsetsNothing)
+{
+    QUdpSocket client;
+    request(client, "127.0.0.1"); // nobody on the station port: the host answers "unreachable"
+    pumpUntil([&] { return responder->repliesSent() == 1; });
+    Station station;
+    request(client, "127.0.0.1");
+    EXPECT_EQ(station.receive(1).size(), 1);
+    EXPECT_TRUE(fixture.prompter.boxes().empty());
+}
+
 TEST_F(DiscoveryResponderTest, BurstOfTenRequestsGetsTenReplies)
 {
     Station station;

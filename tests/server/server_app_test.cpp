@@ -181,13 +181,5 @@ TEST(ServerSingleInstance, LockLeftByADeadCopyIsTakenOver)
     EXPECT_FALSE(later.claim());
 }
 
-TEST(ServerSingleInstance, NameDependsOnTheInstallationFolder)
-{
-    EXPECT_EQ(ServerSingleInstance::defaultName(QStringLiteral("/srv/a")),
-              ServerSingleInstance::defaultName(QStringLiteral("/srv/a/")));
-    EXPECT_NE(ServerSingleInstance::defaultName(QStringLiteral("/srv/a")),
-              ServerSingleInstance::defaultName(QStringLiteral("/srv/b")));
-}
-
 } // namespace
 } // namespace vorlane::test

@@ -45,28 +45,25 @@ TEST_F(TimePublisherTest, LoadAddsTheRowToAnEmptyTableWithTheUtcFieldsInColumnOr
     EXPECT_EQ(rows(), Rows{"2026 12 8 2 14 11 23 456"});
     EXPECT_TRUE(publisher.timer()->isActive());
     EXPECT_EQ(publisher.timer()->interval(), 10000);
+    // The row just added is the one the next tick rewrites.
+    fixture.system->utc.second = 33;
+    publisher.tick();
+    EXPECT_EQ(rows(), Rows{"2026 12 8 2 14 11 33 456"});
     publisher.unload();
 }
 
-TEST_F(TimePublisherTest, LaterTicksRewriteTheOneRow)
-{
-    TimePublisher publisher(*fixture.context);
-    publisher.load();
-    fixture.system->utc = SystemTime{2027, 1, 5, 1, 0, 0, 3, 7};
-    publisher.tick();
-    publisher.tick();
-    EXPECT_EQ(rows(), Rows{"2027 1 1 5 0 0 3 7"});
-    EXPECT_EQ(publisher.ticksWritten(), 3);
-    publisher.unload();
-}
-
-TEST_F(TimePublisherTest, ExistingRowIsRewrittenNotDuplicated)
+TEST_F(TimePublisherTest, TicksRewriteTheOneRowThatIsThere)
 {
     fixture.connection().execute(QStringLiteral("insert into server_now values (?, ?, ?, ?, ?, ?, ?, ?)"),
                                  {2000, 1, 1, 6, 0, 0, 0, 0});
     TimePublisher publisher(*fixture.context);
     publisher.load();
     EXPECT_EQ(rows(), Rows{"2026 12 8 2 14 11 23 456"});
+    fixture.system->utc = SystemTime{2027, 1, 5, 1, 0, 0, 3, 7};
+    publisher.tick();
+    publisher.tick();
+    EXPECT_EQ(rows(), Rows{"2027 1 1 5 0 0 3 7"});
+    EXPECT_EQ(publisher.ticksWritten(), 3);
     publisher.unload();
 }
 
