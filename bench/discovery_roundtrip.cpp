@@ -142,11 +142,11 @@ int main(int argc, char *argv[])
         int lost = 0;
     };
     std::vector<Kind> kinds;
-    kinds.push_back({"bare UDP echo", "127.0.0.1", QHostAddress::LocalHost, echo.localPort(), {}, 0});
-    kinds.push_back({"discovery, payload \"127.0.0.1\"", "127.0.0.1", QHostAddress::LocalHost,
-                     vorlane::ports::serverDiscovery(), {}, 0});
-    kinds.push_back({"discovery, payload \"localhost\"", "localhost", QHostAddress::LocalHost,
-                     vorlane::ports::serverDiscovery(), {}, 0});
+    kinds.push_back({ "bare UDP echo", "127.0.0.1", QHostAddress::LocalHost, echo.localPort(), {}, 0 });
+    kinds.push_back({ "discovery, payload \"127.0.0.1\"", "127.0.0.1", QHostAddress::LocalHost,
+        vorlane::ports::serverDiscovery(), {}, 0 });
+    kinds.push_back({ "discovery, payload \"localhost\"", "localhost", QHostAddress::LocalHost,
+        vorlane::ports::serverDiscovery(), {}, 0 });
 
     for (int i = 0; i < 200; ++i) // warm-up
         for (Kind &k : kinds)
@@ -170,7 +170,7 @@ int main(int argc, char *argv[])
     }
     for (size_t i = 1; i < kinds.size(); ++i) {
         std::printf("ratio %-28s median %5.2fx   p99 %5.2fx (against the echo)\n", kinds[i].name,
-                    results[i].median / results[0].median, results[i].p99 / results[0].p99);
+            results[i].median / results[0].median, results[i].p99 / results[0].p99);
     }
     return 0;
 }

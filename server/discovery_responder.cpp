@@ -15,7 +15,12 @@ namespace {
 /// is treated as a failed statement rather than as a socket error event.
 class HandlerScope {
 public:
-    explicit HandlerScope(bool &flag) : m_flag(flag), m_previous(flag) { m_flag = true; }
+    explicit HandlerScope(bool &flag)
+        : m_flag(flag)
+        , m_previous(flag)
+    {
+        m_flag = true;
+    }
     ~HandlerScope() { m_flag = m_previous; }
 
 private:
@@ -49,10 +54,9 @@ bool DiscoveryResponder::load()
     }
     if (bound)
         return true;
-    m_context.prompter().inform(QStringLiteral("Error #: %1\r\n%2")
-                                    .arg(errorNumber(m_socket->error()))
-                                    .arg(m_socket->errorString()),
-                                MessageIcon::Exclamation, QLatin1String(kErrorInformationTitle));
+    m_context.prompter().inform(
+        QStringLiteral("Error #: %1\r\n%2").arg(errorNumber(m_socket->error())).arg(m_socket->errorString()),
+        MessageIcon::Exclamation, QLatin1String(kErrorInformationTitle));
     return false;
 }
 
@@ -125,19 +129,32 @@ QHostAddress DiscoveryResponder::resolveStation(const QString &name)
 int DiscoveryResponder::errorNumber(QAbstractSocket::SocketError error)
 {
     switch (error) {
-    case QAbstractSocket::ConnectionRefusedError: return 10061;
-    case QAbstractSocket::RemoteHostClosedError: return 10054;
-    case QAbstractSocket::HostNotFoundError: return 11001;
-    case QAbstractSocket::SocketAccessError: return 10013;
-    case QAbstractSocket::SocketResourceError: return 10055;
-    case QAbstractSocket::SocketTimeoutError: return 10060;
-    case QAbstractSocket::DatagramTooLargeError: return 10040;
-    case QAbstractSocket::NetworkError: return 10050;
-    case QAbstractSocket::AddressInUseError: return 10048;
-    case QAbstractSocket::SocketAddressNotAvailableError: return 10049;
-    case QAbstractSocket::UnsupportedSocketOperationError: return 10045;
-    case QAbstractSocket::TemporaryError: return 10035;
-    default: return int(error);
+    case QAbstractSocket::ConnectionRefusedError:
+        return 10061;
+    case QAbstractSocket::RemoteHostClosedError:
+        return 10054;
+    case QAbstractSocket::HostNotFoundError:
+        return 11001;
+    case QAbstractSocket::SocketAccessError:
+        return 10013;
+    case QAbstractSocket::SocketResourceError:
+        return 10055;
+    case QAbstractSocket::SocketTimeoutError:
+        return 10060;
+    case QAbstractSocket::DatagramTooLargeError:
+        return 10040;
+    case QAbstractSocket::NetworkError:
+        return 10050;
+    case QAbstractSocket::AddressInUseError:
+        return 10048;
+    case QAbstractSocket::SocketAddressNotAvailableError:
+        return 10049;
+    case QAbstractSocket::UnsupportedSocketOperationError:
+        return 10045;
+    case QAbstractSocket::TemporaryError:
+        return 10035;
+    default:
+        return int(error);
     }
 }
 

@@ -29,7 +29,8 @@ int main(int argc, char *argv[])
     vorlane::Clock clock;
     vorlane::ServerContext context(system, prompter, clock);
     vorlane::ServerApp server(context, vorlane::ServerSingleInstance::defaultName(system.programFolder()));
-    QObject::connect(&server, &vorlane::ServerApp::finished, &app, &QCoreApplication::exit, Qt::QueuedConnection);
+    QObject::connect(
+        &server, &vorlane::ServerApp::finished, &app, &QCoreApplication::exit, Qt::QueuedConnection);
     if (!server.start())
         return server.exitCode();
     return app.exec();

@@ -15,7 +15,8 @@ ServerContext::ServerContext(System &system, Prompter &prompter, Clock &clock)
 
 QString ServerContext::databaseFile() const
 {
-    return QDir(m_system.programFolder()).filePath(QStringLiteral("systemfiles/") + QLatin1String(db::kDatabaseFileName));
+    return QDir(m_system.programFolder())
+        .filePath(QStringLiteral("systemfiles/") + QLatin1String(db::kDatabaseFileName));
 }
 
 void ServerContext::closeDatabase()

@@ -27,9 +27,9 @@ public:
     /// CloseDatabase: closes the shared connection when it is open; errors are passed over.
     void closeDatabase();
 
-    QString signedInName;       // the login typed at the last successful sign-in
+    QString signedInName; // the login typed at the last successful sign-in
     bool trayIconShown = false; // from the first activation of the sign-in window until shutdown
-    QSize twipsPerPixel{15, 15}; // read when the start-up window is first shown
+    QSize twipsPerPixel { 15, 15 }; // read when the start-up window is first shown
 
 private:
     System &m_system;

@@ -9,7 +9,7 @@ namespace vorlane {
 QIcon serverIcon()
 {
     QIcon icon;
-    for (const int size : {16, 32, 64}) {
+    for (const int size : { 16, 32, 64 }) {
         QPixmap pixmap(size, size);
         pixmap.fill(Qt::transparent);
         QPainter painter(&pixmap);

@@ -71,7 +71,7 @@ ServerLoginWindow::ServerLoginWindow(ServerContext &context, QWidget *parent)
             Command1_Click();
     });
     connect(m_password, &QLineEdit::textChanged, this,
-            [this](const QString &text) { m_enter->setEnabled(!text.isEmpty()); });
+        [this](const QString &text) { m_enter->setEnabled(!text.isEmpty()); });
     connect(m_enter, &QPushButton::clicked, this, &ServerLoginWindow::Command1_Click);
     connect(m_cancel, &QPushButton::clicked, this, &ServerLoginWindow::Command2_Click);
 }
@@ -94,8 +94,9 @@ void ServerLoginWindow::activate()
     if (trayAvailable()) {
         addTrayIcon();
     } else {
-        std::fprintf(stderr, "vorlane-server: this desktop has no notification area; "
-                             "the sign-in window stays minimised in the taskbar.\n");
+        std::fprintf(stderr,
+            "vorlane-server: this desktop has no notification area; "
+            "the sign-in window stays minimised in the taskbar.\n");
     }
     minimize();
 }
@@ -212,18 +213,17 @@ void ServerLoginWindow::Command1_Click()
     const bool administrator = login == QLatin1String(kAdministrator);
     try {
         db::Recordset rs(m_context.connection(),
-                         administrator
-                             ? QStringLiteral("Select ad_login,ad_passwd from Admnlog_master where ad_login=?")
-                             : QStringLiteral("Select mg_login,mgpasswd from manager_master where mg_login=?"),
-                         {login});
+            administrator ? QStringLiteral("Select ad_login,ad_passwd from Admnlog_master where ad_login=?")
+                          : QStringLiteral("Select mg_login,mgpasswd from manager_master where mg_login=?"),
+            { login });
         if (rs.eof()) {
             m_context.prompter().inform(QStringLiteral("Invalid login"), MessageIcon::Exclamation,
-                                        QLatin1String(kServerInformationTitle));
+                QLatin1String(kServerInformationTitle));
             m_login->setFocus();
             m_login->selectAll();
         } else if (rs.field(1).toString() != password) {
             m_context.prompter().inform(QStringLiteral("Invalid password"), MessageIcon::Exclamation,
-                                        QLatin1String(kServerInformationTitle));
+                QLatin1String(kServerInformationTitle));
             m_password->setFocus();
             m_password->selectAll();
         } else {

@@ -30,7 +30,7 @@ ServerMainWindow::ServerMainWindow(ServerContext &context, QWidget *parent)
     QLabel *label4 = addCommand(QStringLiteral("Label4"), QStringLiteral("Refresh"));
     m_label5 = addCommand(QStringLiteral("Label5"), QStringLiteral("Database Backup/Restore"));
     QLabel *label2 = addCommand(QStringLiteral("Label2"), QStringLiteral("Shutdown Server"));
-    for (QLabel *label : {m_label1, label3, label4, m_label5, label2})
+    for (QLabel *label : { m_label1, label3, label4, m_label5, label2 })
         commands->addWidget(label);
     commands->addStretch();
     m_label5->setEnabled(false);
@@ -131,9 +131,9 @@ void ServerMainWindow::closeEvent(QCloseEvent *event)
         event->accept();
         return;
     }
-    const MessageAnswer answer = m_context.prompter().message(
-        QStringLiteral("Do you realy want to shutdown Vorlane Server"), MessageButtons::YesNo,
-        MessageIcon::Question, QLatin1String(kServerQueryTitle));
+    const MessageAnswer answer
+        = m_context.prompter().message(QStringLiteral("Do you realy want to shutdown Vorlane Server"),
+            MessageButtons::YesNo, MessageIcon::Question, QLatin1String(kServerQueryTitle));
     if (answer != MessageAnswer::Yes) {
         event->ignore();
         return;
@@ -147,7 +147,8 @@ void ServerMainWindow::fillMembers()
 {
     m_members->clear();
     try {
-        db::Recordset rs(m_context.connection(), QStringLiteral("Select cl_login from client_master where cl_status=1"));
+        db::Recordset rs(
+            m_context.connection(), QStringLiteral("Select cl_login from client_master where cl_status=1"));
         while (!rs.eof()) {
             m_members->addItem(rs.field(0).toString());
             rs.moveNext();
@@ -168,19 +169,19 @@ void ServerMainWindow::Label1_Click()
         if (login == QLatin1String("administrator"))
             rs.open(m_context.connection(), QStringLiteral("Select ad_status from Admnlog_master"));
         else
-            rs.open(m_context.connection(), QStringLiteral("Select mg_status from manager_master where mg_login=?"),
-                    {login});
+            rs.open(m_context.connection(),
+                QStringLiteral("Select mg_status from manager_master where mg_login=?"), { login });
         const QVariant status = rs.field(0);
         bool number = false;
         const qint64 value = status.isNull() ? -1 : db::toWholeNumber(status, &number);
         if (number && value == 1) {
             rs.setField(0, 0);
             rs.update();
-            m_context.prompter().inform(name + QStringLiteral(" successfully activated"), MessageIcon::Information,
-                                        QLatin1String(kServerInformationTitle));
+            m_context.prompter().inform(name + QStringLiteral(" successfully activated"),
+                MessageIcon::Information, QLatin1String(kServerInformationTitle));
         } else if (number && value == 0) {
             m_context.prompter().inform(name + QStringLiteral(" is already active"), MessageIcon::Information,
-                                        QLatin1String(kServerInformationTitle));
+                QLatin1String(kServerInformationTitle));
         }
         rs.close();
     } catch (const std::exception &) {
@@ -201,8 +202,8 @@ void ServerMainWindow::Label3_Click()
             continue;
         try {
             db::Recordset rs(m_context.connection(),
-                             QStringLiteral("Select cl_status from client_master where cl_login=?"),
-                             {item->text().trimmed()});
+                QStringLiteral("Select cl_status from client_master where cl_login=?"),
+                { item->text().trimmed() });
             rs.setField(0, 0);
             rs.update();
             rs.close();
@@ -211,7 +212,7 @@ void ServerMainWindow::Label3_Click()
         }
     }
     m_context.prompter().inform(QStringLiteral("Member(s) activated"), MessageIcon::Information,
-                                QLatin1String(kServerInformationTitle));
+        QLatin1String(kServerInformationTitle));
     fillMembers();
 }
 

@@ -34,7 +34,8 @@ QString ServerSingleInstance::defaultName(const QString &programFolder)
     const QString folder = QFileInfo(programFolder).canonicalFilePath().isEmpty()
         ? QDir::cleanPath(QDir(programFolder).absolutePath())
         : QFileInfo(programFolder).canonicalFilePath();
-    const QByteArray hash = QCryptographicHash::hash(folder.toUtf8(), QCryptographicHash::Sha1).toHex().left(12);
+    const QByteArray hash
+        = QCryptographicHash::hash(folder.toUtf8(), QCryptographicHash::Sha1).toHex().left(12);
     return QStringLiteral("vorlane-server-%1-%2").arg(::getuid()).arg(QString::fromLatin1(hash));
 }
 

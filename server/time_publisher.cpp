@@ -61,8 +61,8 @@ void TimePublisher::tick()
         const SystemTime now = m_context.system().getSystemTime();
         // Column order is year, month, day, day of week: the day comes before the
         // day of week here, the opposite of the clock structure.
-        const int fields[8] = {now.year, now.month,  now.day,    now.dayOfWeek,
-                               now.hour, now.minute, now.second, now.milliseconds};
+        const int fields[8] = { now.year, now.month, now.day, now.dayOfWeek, now.hour, now.minute, now.second,
+            now.milliseconds };
         for (int column = 0; column < 8; ++column)
             m_recordset.setField(column, fields[column]);
         m_recordset.update();

@@ -25,14 +25,15 @@ public:
     RunningServer()
     {
         QProcess init;
-        init.start(serverExecutable(), {QStringLiteral("--init-database"), folder.path(),
-                                        QStringLiteral("--admin-password"), QStringLiteral("admin")});
+        init.start(serverExecutable(),
+            { QStringLiteral("--init-database"), folder.path(), QStringLiteral("--admin-password"),
+                QStringLiteral("admin") });
         EXPECT_TRUE(init.waitForFinished(60000));
         EXPECT_EQ(init.exitCode(), 0) << init.readAllStandardError().toStdString();
     }
     ~RunningServer()
     {
-        for (QProcess *process : {&copy, &server}) {
+        for (QProcess *process : { &copy, &server }) {
             if (process->state() != QProcess::NotRunning) {
                 process->terminate();
                 if (!process->waitForFinished(10000))
@@ -65,7 +66,8 @@ public:
         qint64 lastSent = -1000;
         while (clock.elapsed() < 30000 && server.state() == QProcess::Running) {
             if (clock.elapsed() - lastSent >= 200) {
-                station.writeDatagram(QByteArray("127.0.0.1"), QHostAddress::LocalHost, ports::serverDiscovery());
+                station.writeDatagram(
+                    QByteArray("127.0.0.1"), QHostAddress::LocalHost, ports::serverDiscovery());
                 lastSent = clock.elapsed();
             }
             if (station.waitForReadyRead(50))

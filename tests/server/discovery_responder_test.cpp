@@ -62,7 +62,7 @@ TEST_F(DiscoveryResponderTest, RepliesWithTheProgramFolderToTheTrimmedHostFromTh
 {
     Station station;
     QUdpSocket client;
-    for (const QByteArray &payload : {QByteArray("  localhost  "), QByteArray(" 127.0.0.1\t")}) {
+    for (const QByteArray &payload : { QByteArray("  localhost  "), QByteArray(" 127.0.0.1\t") }) {
         request(client, payload);
         const auto replies = station.receive(1);
         ASSERT_EQ(replies.size(), 1) << payload.constData();
@@ -83,7 +83,8 @@ TEST_F(DiscoveryResponderTest, ReplyGoesToTheNamedHostNotToTheSender)
     const auto replies = station.receive(1);
     ASSERT_EQ(replies.size(), 1);
     EXPECT_EQ(replies[0].data(), folder());
-    EXPECT_EQ(replies[0].destinationAddress().toIPv4Address(), QHostAddress(QStringLiteral("127.0.0.2")).toIPv4Address());
+    EXPECT_EQ(replies[0].destinationAddress().toIPv4Address(),
+        QHostAddress(QStringLiteral("127.0.0.2")).toIPv4Address());
     EXPECT_FALSE(sender.hasPendingDatagrams());
     EXPECT_EQ(responder->repliesSent(), 1);
 }

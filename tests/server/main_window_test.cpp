@@ -32,11 +32,13 @@ protected:
     }
     QVariant memberStatus(const QString &login)
     {
-        return fixture.value(QStringLiteral("select cl_status from client_master where cl_login=?"), {login});
+        return fixture.value(
+            QStringLiteral("select cl_status from client_master where cl_login=?"), { login });
     }
     QVariant managerStatus(const QString &login)
     {
-        return fixture.value(QStringLiteral("select mg_status from manager_master where mg_login=?"), {login});
+        return fixture.value(
+            QStringLiteral("select mg_status from manager_master where mg_login=?"), { login });
     }
 
     ServerFixture fixture;
@@ -86,7 +88,8 @@ TEST_F(MainWindowTest, ActivatingAManagerTouchesOnlyThatManagerAndOtherStatusesS
     EXPECT_EQ(managerStatus(QStringLiteral("eve")).toInt(), 1);
 
     fixture.prompter.clear();
-    fixture.connection().execute(QStringLiteral("update manager_master set mg_status=2 where mg_login='bob'"));
+    fixture.connection().execute(
+        QStringLiteral("update manager_master set mg_status=2 where mg_login='bob'"));
     window->Label1_Click();
     EXPECT_TRUE(fixture.prompter.boxes().empty());
     EXPECT_EQ(managerStatus(QStringLiteral("bob")).toInt(), 2);
@@ -99,11 +102,12 @@ TEST_F(MainWindowTest, ActivatingAManagerTouchesOnlyThatManagerAndOtherStatusesS
 
 TEST_F(MainWindowTest, SelectedMembersAreActivatedAndTheListRefilled)
 {
-    for (const char *login : {"ann", "ben", "cat"})
+    for (const char *login : { "ann", "ben", "cat" })
         fixture.addMember(QString::fromLatin1(login), 1);
     fixture.addMember(QStringLiteral("dan"), 0);
     window->load();
-    EXPECT_EQ(listed(), (QStringList{QStringLiteral("ann"), QStringLiteral("ben"), QStringLiteral("cat")}));
+    EXPECT_EQ(
+        listed(), (QStringList { QStringLiteral("ann"), QStringLiteral("ben"), QStringLiteral("cat") }));
     EXPECT_EQ(list->selectionMode(), QAbstractItemView::MultiSelection);
 
     list->item(0)->setSelected(true);
@@ -117,7 +121,7 @@ TEST_F(MainWindowTest, SelectedMembersAreActivatedAndTheListRefilled)
     ASSERT_EQ(fixture.prompter.boxes().size(), 1u);
     EXPECT_EQ(fixture.prompter.last().text, QStringLiteral("Member(s) activated"));
     EXPECT_EQ(fixture.prompter.last().title, QStringLiteral("Vorlane Server: Information"));
-    EXPECT_EQ(listed(), QStringList{QStringLiteral("ben")});
+    EXPECT_EQ(listed(), QStringList { QStringLiteral("ben") });
 
     fixture.connection().execute(QStringLiteral("delete from client_master where cl_login='ben'"));
     list->item(0)->setSelected(true);
@@ -131,7 +135,7 @@ TEST_F(MainWindowTest, RefreshLabelIsClickable)
     window->show();
     fixture.addMember(QStringLiteral("ann"), 1);
     QTest::mouseClick(label(4), Qt::LeftButton);
-    EXPECT_EQ(listed(), QStringList{QStringLiteral("ann")});
+    EXPECT_EQ(listed(), QStringList { QStringLiteral("ann") });
 }
 
 TEST_F(MainWindowTest, ShutdownAsksAndOnlyYesShutsDown)

@@ -45,7 +45,7 @@ TEST(ServerConnectionWindow, OpensTheDatabaseByLocalPath)
     EXPECT_TRUE(window.run());
     EXPECT_TRUE(fixture.connection().isOpen());
     EXPECT_EQ(QDir(fixture.connection().fileName()).canonicalPath(),
-              QDir(fixture.folders.serverFolder() + QStringLiteral("/systemfiles/vlsystem.mdb")).canonicalPath());
+        QDir(fixture.folders.serverFolder() + QStringLiteral("/systemfiles/vlsystem.mdb")).canonicalPath());
     EXPECT_EQ(window.statusText(), QStringLiteral("Server initialized Successfully"));
     EXPECT_FALSE(window.isVisible());
     EXPECT_TRUE(fixture.prompter.boxes().empty());
@@ -59,7 +59,7 @@ TEST(ServerConnectionWindow, MissingOrUnreadableDatabaseIsReportedAndRefused)
     EXPECT_FALSE(window.run());
     ASSERT_EQ(fixture.prompter.boxes().size(), 1u);
     EXPECT_EQ(fixture.prompter.last().text,
-              QStringLiteral("Cannot connect to the database.\r\nDatabase file is missing."));
+        QStringLiteral("Cannot connect to the database.\r\nDatabase file is missing."));
     EXPECT_EQ(fixture.prompter.last().icon, MessageIcon::Critical);
     EXPECT_EQ(fixture.prompter.last().title, QStringLiteral("Vorlane Server: Error"));
     EXPECT_EQ(window.statusText(), QStringLiteral("Initializing Server..."));
@@ -88,7 +88,7 @@ TEST(ServerStartUp, MissingDatabaseEndsTheProgramAfterTheResponderWasListening)
     EXPECT_EQ(app->exitCode(), 1);
     EXPECT_TRUE(listeningAtTheMessage);
     EXPECT_EQ(fixture.prompter.last().text,
-              QStringLiteral("Cannot connect to the database.\r\nDatabase file is missing."));
+        QStringLiteral("Cannot connect to the database.\r\nDatabase file is missing."));
     EXPECT_EQ(app->loginWindow(), nullptr);
 }
 
@@ -112,7 +112,7 @@ TEST(ServerStartUp, RunsToTheSignInWindowThenSignsInAndShutsDown)
     reservePortOffset();
     ServerFixture fixture;
     fixture.createDatabase();
-    fixture.system->utc = SystemTime{2026, 12, 2, 8, 14, 11, 23, 456};
+    fixture.system->utc = SystemTime { 2026, 12, 2, 8, 14, 11, 23, 456 };
     auto app = makeApp(fixture, uniqueInstanceName());
     ASSERT_TRUE(app->start());
     EXPECT_TRUE(fixture.prompter.boxes().empty());
@@ -173,7 +173,7 @@ TEST(ServerSingleInstance, LockLeftByADeadCopyIsTakenOver)
     QFile lock(QDir::temp().filePath(name + QStringLiteral(".lock")));
     ASSERT_TRUE(lock.open(QIODevice::WriteOnly));
     lock.write(QByteArray("2147480000\n") + QCoreApplication::applicationName().toUtf8() + "\n"
-               + QSysInfo::machineHostName().toUtf8() + "\n");
+        + QSysInfo::machineHostName().toUtf8() + "\n");
     lock.close();
     ServerSingleInstance instance(name);
     EXPECT_TRUE(instance.claim());

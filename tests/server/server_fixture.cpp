@@ -28,19 +28,21 @@ db::Connection &ServerFixture::openDatabase()
 
 void ServerFixture::addManager(const QString &login, const QString &password, int status)
 {
-    connection().execute(QStringLiteral("insert into manager_master (mg_login, mgpasswd, mg_status) values (?, ?, ?)"),
-                         {login, password, status});
+    connection().execute(
+        QStringLiteral("insert into manager_master (mg_login, mgpasswd, mg_status) values (?, ?, ?)"),
+        { login, password, status });
 }
 
 void ServerFixture::addMember(const QString &login, int status)
 {
-    connection().execute(QStringLiteral("insert into client_master (cl_login, cl_passwd, cl_status) values (?, ?, ?)"),
-                         {login, QStringLiteral("pw"), status});
+    connection().execute(
+        QStringLiteral("insert into client_master (cl_login, cl_passwd, cl_status) values (?, ?, ?)"),
+        { login, QStringLiteral("pw"), status });
 }
 
 void ServerFixture::setAdministratorStatus(int status)
 {
-    connection().execute(QStringLiteral("update admnlog_master set ad_status = ?"), {status});
+    connection().execute(QStringLiteral("update admnlog_master set ad_status = ?"), { status });
 }
 
 QVariant ServerFixture::value(const QString &sql, const QVariantList &params)
