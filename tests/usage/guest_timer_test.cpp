@@ -242,6 +242,15 @@ TEST_F(GuestStation, FailedLogoutLeavesThePeriodOpenForTheNextStart)
     EXPECT_EQ(guestDay(), QVariantList());
     TimerRecord(*f.registry, f.state().timerBackupFile).restoreBackup();
     EXPECT_EQ(value(QStringLiteral("Status")).toInt(), 1);
+
+    // The database lost altogether: the same, and no crash.
+    set(QStringLiteral("Status"), 0, REG_DWORD);
+    auto lost = start();
+    tick(*lost, 5);
+    connection->close();
+    lost->lbltmr2_Click();
+    EXPECT_FALSE(lost->savedCleanly());
+    EXPECT_EQ(value(QStringLiteral("Status")).toInt(), 1);
 }
 
 TEST_F(GuestStation, StationThatCannotPriceStartsNoPeriod)
