@@ -7,7 +7,9 @@
 #include "startup/timer_record.h"
 #include "usage/station_address.h"
 
+#include <QApplication>
 #include <QButtonGroup>
+#include <QCloseEvent>
 #include <QFrame>
 #include <QGridLayout>
 #include <QGuiApplication>
@@ -34,8 +36,7 @@ const QString kErrorTitle = QStringLiteral("Vorlane Error Information");
 const QString kGuestLogin = QStringLiteral("guest");
 
 /// Runs one step of a window event; nothing it throws may leave the handler.
-template <typename Step>
-void guarded(Step &&step)
+template <typename Step> void guarded(Step &&step)
 {
     try {
         step();
@@ -112,7 +113,7 @@ void LockScreen::buildWindow()
     m_label3[0] = makeLabel(this, QStringLiteral("Label3_0"), QStringLiteral("Welcome to Vorlane"));
     m_label3[0]->setFont(scaledFont(base, 2.6, true));
     m_label3[1] = makeLabel(this, QStringLiteral("Label3_1"),
-                            QStringLiteral("Choose how you sign in, then type your login and password"));
+        QStringLiteral("Choose how you sign in, then type your login and password"));
     m_label3[1]->setFont(scaledFont(base, 1.4, false));
     for (QLabel *label : m_label3) {
         label->setAlignment(Qt::AlignCenter);
@@ -128,7 +129,8 @@ void LockScreen::buildWindow()
 
     m_choices = new QButtonGroup(this);
     auto *choiceRow = new QHBoxLayout;
-    const QStringList kinds{QStringLiteral("Administrator"), QStringLiteral("Manager"), QStringLiteral("User")};
+    const QStringList kinds { QStringLiteral("Administrator"), QStringLiteral("Manager"),
+        QStringLiteral("User") };
     for (int i = 0; i < 3; ++i) {
         m_optchoice[i] = new QRadioButton(kinds[i], signIn);
         m_optchoice[i]->setObjectName(QStringLiteral("optchoice_%1").arg(i));
@@ -147,7 +149,7 @@ void LockScreen::buildWindow()
     m_txtlog->installEventFilter(this);
     m_txtpas->installEventFilter(this);
     connect(m_txtpas, &QLineEdit::textChanged, this,
-            [this](const QString &text) { m_cmdsubt->setEnabled(!text.isEmpty()); });
+        [this](const QString &text) { m_cmdsubt->setEnabled(!text.isEmpty()); });
 
     auto *fields = new QGridLayout;
     fields->addWidget(new QLabel(QStringLiteral("Login"), signIn), 0, 0);
@@ -193,8 +195,8 @@ void LockScreen::buildWindow()
     auto *usage = new QGridLayout(previous);
     usage->setContentsMargins(24, 16, 24, 16);
     usage->addWidget(m_info[1], 0, 0, 1, 2);
-    const std::array<std::pair<const char *, QLabel *>, 4> rows{{
-        {"User :", m_label4}, {"Date :", m_info[0]}, {"Usage :", m_info[2]}, {"Charges :", m_info[3]}}};
+    const std::array<std::pair<const char *, QLabel *>, 4> rows { { { "User :", m_label4 },
+        { "Date :", m_info[0] }, { "Usage :", m_info[2] }, { "Charges :", m_info[3] } } };
     for (int i = 0; i < 4; ++i) {
         usage->addWidget(new QLabel(QString::fromLatin1(rows[i].first), previous), i + 1, 0);
         usage->addWidget(rows[i].second, i + 1, 1);
@@ -366,6 +368,13 @@ void LockScreen::paintEvent(QPaintEvent *)
     painter.fillRect(rect(), gradient);
 }
 
+void LockScreen::closeEvent(QCloseEvent *event)
+{
+    // A close request from the window system (Alt+F4 and the like) would bare
+    // the desktop; the lock screen leaves only by sign-in or unload.
+    event->ignore();
+}
+
 void LockScreen::showEvent(QShowEvent *event)
 {
     QWidget::showEvent(event);
@@ -378,7 +387,8 @@ void LockScreen::setTopMost(bool on)
     m_topMost = on;
     const Qt::WindowFlags flags = windowFlags();
     if (flags.testFlag(Qt::WindowStaysOnTopHint) != on) {
-        const Qt::WindowFlags changed = on ? (flags | Qt::WindowStaysOnTopHint) : (flags & ~Qt::WindowStaysOnTopHint);
+        const Qt::WindowFlags changed
+            = on ? (flags | Qt::WindowStaysOnTopHint) : (flags & ~Qt::WindowStaysOnTopHint);
         if (isVisible() && windowHandle()) {
             // Changed on the live window: setWindowFlags would hide and re-create it, which flickers.
             overrideWindowFlags(changed);
@@ -388,12 +398,24 @@ void LockScreen::setTopMost(bool on)
         }
     }
     if (on) {
-        if (isVisible())
+        if (isVisible() && !ownWindowOnTop())
             raise();
         holdKeyboard();
     } else {
         letKeyboardGo();
     }
+}
+
+bool LockScreen::ownWindowOnTop() const
+{
+    // The program's own small windows that stay on top (the administrator's
+    // message) are meant to be read over the lock screen, not buried by its tick.
+    const auto windows = QApplication::topLevelWidgets();
+    for (const QWidget *window : windows) {
+        if (window != this && window->isVisible() && window->windowFlags().testFlag(Qt::WindowStaysOnTopHint))
+            return true;
+    }
+    return false;
 }
 
 void LockScreen::holdKeyboard()
@@ -417,7 +439,7 @@ void LockScreen::letKeyboardGo()
 
 void LockScreen::cmdsubt_Click()
 {
-    static const std::array<QString, 3> queries{
+    static const std::array<QString, 3> queries {
         QStringLiteral("select ad_login,ad_passwd,ad_status from admnlog_master where ad_login=?"),
         QStringLiteral("select mg_login,mgpasswd,mg_status from manager_master where mg_login=?"),
         QStringLiteral("select cl_login,cl_passwd,cl_status from client_master where cl_login=?"),
@@ -431,7 +453,7 @@ void LockScreen::cmdsubt_Click()
     Outcome outcome = Outcome::Accepted;
     try {
         m_recordset.close();
-        m_recordset.open(m_context.connection(), queries[kind], {login});
+        m_recordset.open(m_context.connection(), queries[kind], { login });
         if (m_recordset.eof())
             outcome = Outcome::UnknownLogin;
         else if (m_recordset.field(1).toString() != m_txtpas->text())
@@ -466,7 +488,8 @@ void LockScreen::refuse(const QString &text, QLineEdit *focus)
     // Off the top and without the keyboard, so that the box can be seen and answered.
     m_stimer1->stop();
     setTopMost(false);
-    guarded([&] { m_context.prompter().message(text, MessageButtons::Ok, MessageIcon::Critical, kErrorTitle); });
+    guarded(
+        [&] { m_context.prompter().message(text, MessageButtons::Ok, MessageIcon::Critical, kErrorTitle); });
     setTopMost(true);
     m_stimer1->start();
     focus->setFocus(Qt::OtherFocusReason);

@@ -64,6 +64,7 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
     void showEvent(QShowEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
 
 private:
     enum Kind { Administrator = 0, Manager = 1, User = 2 };
@@ -73,6 +74,7 @@ private:
     void clearChoice();
     int chosenKind() const;
     void setTopMost(bool on);
+    bool ownWindowOnTop() const;
     void holdKeyboard();
     void letKeyboardGo();
     void refuse(const QString &text, QLineEdit *focus);
@@ -85,16 +87,16 @@ private:
     bool m_topMost = false;
     bool m_keyboardHeld = false;
 
-    std::array<QRadioButton *, 3> m_optchoice{};
+    std::array<QRadioButton *, 3> m_optchoice {};
     QButtonGroup *m_choices = nullptr;
     QLineEdit *m_txtlog = nullptr;
     QLineEdit *m_txtpas = nullptr;
     QPushButton *m_cmdsubt = nullptr;
     QPushButton *m_cmdcan = nullptr;
-    std::array<QLabel *, 4> m_info{};
+    std::array<QLabel *, 4> m_info {};
     QLabel *m_label4 = nullptr;
     QLabel *m_label5 = nullptr;
-    std::array<QLabel *, 2> m_label3{};
+    std::array<QLabel *, 2> m_label3 {};
     QLabel *m_status = nullptr;
     QTimer *m_stimer1 = nullptr;
 };

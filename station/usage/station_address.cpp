@@ -54,7 +54,8 @@ QList<QHostAddress> interfaceAddresses()
     QList<QHostAddress> result;
     const auto interfaces = QNetworkInterface::allInterfaces();
     for (const QNetworkInterface &interface : interfaces) {
-        if (!(interface.flags() & QNetworkInterface::IsUp) || !(interface.flags() & QNetworkInterface::IsRunning))
+        if (!(interface.flags() & QNetworkInterface::IsUp)
+            || !(interface.flags() & QNetworkInterface::IsRunning))
             continue;
         for (const QNetworkAddressEntry &entry : interface.addressEntries())
             result << entry.ip();

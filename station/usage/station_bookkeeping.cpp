@@ -13,8 +13,7 @@ namespace vorlane {
 namespace {
 
 /// Runs one bookkeeping step; a failure is passed over. Returns whether it ran through.
-template <typename Step>
-bool attempt(Step &&step)
+template <typename Step> bool attempt(Step &&step)
 {
     try {
         step();
@@ -75,10 +74,12 @@ void StationBookkeeping::closeMemberPeriod()
     int minutes = 0;
     TimerRecord::splitElapsed(m_previous.elapsed, &hours, &minutes);
     db::Connection &connection = m_context.connection();
-    const QVariantList login{m_previous.userId};
+    const QVariantList login { m_previous.userId };
 
     db::Recordset usage;
-    if (attempt([&] { usage.open(connection, QStringLiteral("select * from client_trans where cl_login=?"), login); })) {
+    if (attempt([&] {
+            usage.open(connection, QStringLiteral("select * from client_trans where cl_login=?"), login);
+        })) {
         attempt([&] {
             qint64 totalHours = whole(usage.field(1)) + hours;
             qint64 totalMinutes = whole(usage.field(2)) + minutes;
@@ -93,7 +94,8 @@ void StationBookkeeping::closeMemberPeriod()
 
     db::Recordset account;
     if (attempt([&] {
-            account.open(connection, QStringLiteral("select cl_status from client_master where cl_login=?"), login);
+            account.open(
+                connection, QStringLiteral("select cl_status from client_master where cl_login=?"), login);
         })) {
         attempt([&] { account.setField(0, 0); });
         attempt([&] { account.update(); });
@@ -110,8 +112,8 @@ void StationBookkeeping::saverecord(qint64 amount, const QString &date)
 
     db::Recordset totals;
     if (!attempt([&] {
-            totals.open(m_context.connection(), QStringLiteral("select * from guest_trans where gt_date = DateValue(?)"),
-                        {dayText});
+            totals.open(m_context.connection(),
+                QStringLiteral("select * from guest_trans where gt_date = DateValue(?)"), { dayText });
         }))
         return;
     attempt([&] {
@@ -138,7 +140,7 @@ void StationBookkeeping::addmachine()
     // Any failure here ends the registration quietly; the station stays locked either way.
     attempt([&] {
         db::Recordset row(m_context.connection(),
-                          QStringLiteral("Select * from machine_master2 where machinename=?"), {state.computerName});
+            QStringLiteral("Select * from machine_master2 where machinename=?"), { state.computerName });
         const QString blank = QStringLiteral(" ");
         if (row.recordCount() == 1) {
             row.setField(0, state.stationAddress);
@@ -173,7 +175,7 @@ void StationBookkeeping::delmachine()
 {
     attempt([&] {
         m_context.connection().execute(QStringLiteral("Delete from machine_master2 where machinename=?"),
-                                       {m_context.state().computerName});
+            { m_context.state().computerName });
     });
 }
 

@@ -20,22 +20,23 @@ protected:
 
     void setText(const char *name, const QString &value)
     {
-        fixture.registry->regsetvalue(RegRoot::CurrentUser, QString::fromLatin1(kTimersKey), QString::fromLatin1(name),
-                                      value, REG_SZ);
+        fixture.registry->regsetvalue(
+            RegRoot::CurrentUser, QString::fromLatin1(kTimersKey), QString::fromLatin1(name), value, REG_SZ);
     }
     void setStatus(int value)
     {
-        fixture.registry->regsetvalue(RegRoot::CurrentUser, QString::fromLatin1(kTimersKey), QStringLiteral("Status"),
-                                      value, REG_DWORD);
+        fixture.registry->regsetvalue(RegRoot::CurrentUser, QString::fromLatin1(kTimersKey),
+            QStringLiteral("Status"), value, REG_DWORD);
     }
     qint64 status() const
     {
-        return db::toWholeNumber(fixture.registry->regqueryvalue(RegRoot::CurrentUser, QString::fromLatin1(kTimersKey),
-                                                                 QStringLiteral("Status")));
+        return db::toWholeNumber(fixture.registry->regqueryvalue(
+            RegRoot::CurrentUser, QString::fromLatin1(kTimersKey), QStringLiteral("Status")));
     }
 
     /// A usage period that an earlier run left open.
-    void leaveOpenPeriod(const QString &user, const QString &date, const QString &elapsed, const QString &amount)
+    void leaveOpenPeriod(
+        const QString &user, const QString &date, const QString &elapsed, const QString &amount)
     {
         setText("UserId", user);
         setText("Date", date);
@@ -48,20 +49,23 @@ protected:
 
     void addMember(const QString &login, qint64 hours, qint64 minutes, int accountStatus)
     {
-        connection->execute(QStringLiteral("insert into client_master (cl_login, cl_passwd, cl_status) values (?, ?, ?)"),
-                            {login, QStringLiteral("pw"), accountStatus});
         connection->execute(
-            QStringLiteral("insert into client_trans (cl_login, cl_hrselapsed, cl_minelapsed) values (?, ?, ?)"),
-            {login, hours, minutes});
+            QStringLiteral("insert into client_master (cl_login, cl_passwd, cl_status) values (?, ?, ?)"),
+            { login, QStringLiteral("pw"), accountStatus });
+        connection->execute(
+            QStringLiteral(
+                "insert into client_trans (cl_login, cl_hrselapsed, cl_minelapsed) values (?, ?, ?)"),
+            { login, hours, minutes });
     }
 
     /// (gt_number, gt_charge) of a day, or (-1, -1) when the day has no row.
     std::pair<qint64, qint64> guestDay(const QString &date)
     {
-        db::Recordset rs(*connection, QStringLiteral("select * from guest_trans where gt_date = DateValue(?)"), {date});
+        db::Recordset rs(
+            *connection, QStringLiteral("select * from guest_trans where gt_date = DateValue(?)"), { date });
         if (rs.eof())
-            return {-1, -1};
-        return {db::toWholeNumber(rs.field(1)), db::toWholeNumber(rs.field(2))};
+            return { -1, -1 };
+        return { db::toWholeNumber(rs.field(1)), db::toWholeNumber(rs.field(2)) };
     }
 
     int guestRows()
@@ -73,7 +77,7 @@ protected:
     QVariantList machineRow()
     {
         db::Recordset rs(*connection, QStringLiteral("select * from machine_master2 where machinename=?"),
-                         {fixture.state().computerName});
+            { fixture.state().computerName });
         QVariantList values;
         if (!rs.eof()) {
             for (int i = 0; i < 10; ++i)
@@ -91,10 +95,11 @@ protected:
 TEST_F(LockScreenBookkeeping, AGuestPeriodLeftOpenCountsForItsOwnDay)
 {
     // The station died on 12/01; it restarts on 12/08 (the fake clock's day).
-    connection->execute(QStringLiteral("insert into guest_trans (gt_date, gt_number, gt_charge) values (DateValue(?), ?, ?)"),
-                        {QStringLiteral("12/01/2026"), 2, 50});
+    connection->execute(
+        QStringLiteral("insert into guest_trans (gt_date, gt_number, gt_charge) values (DateValue(?), ?, ?)"),
+        { QStringLiteral("12/01/2026"), 2, 50 });
     leaveOpenPeriod(QStringLiteral("guest"), QStringLiteral("12/01/2026"), QStringLiteral("0 : 47 : 12"),
-                    QStringLiteral("35"));
+        QStringLiteral("35"));
     StationBookkeeping bookkeeping(*fixture.context);
     bookkeeping.checktimer();
 
@@ -105,7 +110,7 @@ TEST_F(LockScreenBookkeeping, AGuestPeriodLeftOpenCountsForItsOwnDay)
 
     // A day without a row gets one; a second start finds the period closed.
     leaveOpenPeriod(QStringLiteral("guest"), QStringLiteral("11/30/2026"), QStringLiteral("0 : 5 : 0"),
-                    QStringLiteral("10"));
+        QStringLiteral("10"));
     bookkeeping.checktimer();
     bookkeeping.checktimer();
     EXPECT_EQ(guestDay(QStringLiteral("11/30/2026")), std::make_pair(qint64(1), qint64(10)));
@@ -120,21 +125,21 @@ TEST_F(LockScreenBookkeeping, AMemberPeriodLeftOpenAddsHoursAndMinutes)
 {
     addMember(QStringLiteral("ravi"), 3, 50, 1);
     addMember(QStringLiteral("other"), 1, 0, 1);
-    leaveOpenPeriod(QStringLiteral("ravi"), QStringLiteral("12/07/2026"), QStringLiteral("1 : 25 : 59"),
-                    QString());
+    leaveOpenPeriod(
+        QStringLiteral("ravi"), QStringLiteral("12/07/2026"), QStringLiteral("1 : 25 : 59"), QString());
     StationBookkeeping bookkeeping(*fixture.context);
     bookkeeping.checktimer();
 
     db::Recordset usage(*connection, QStringLiteral("select * from client_trans where cl_login=?"),
-                        {QStringLiteral("ravi")});
+        { QStringLiteral("ravi") });
     // 3:50 + 1:25 is 5:15; the 59 seconds are dropped.
     EXPECT_EQ(db::toWholeNumber(usage.field(1)), 5);
     EXPECT_EQ(db::toWholeNumber(usage.field(2)), 15);
     db::Recordset account(*connection, QStringLiteral("select cl_status from client_master where cl_login=?"),
-                          {QStringLiteral("ravi")});
+        { QStringLiteral("ravi") });
     EXPECT_EQ(db::toWholeNumber(account.field(0)), 0);
-    db::Recordset untouched(*connection, QStringLiteral("select cl_status from client_master where cl_login=?"),
-                            {QStringLiteral("other")});
+    db::Recordset untouched(*connection,
+        QStringLiteral("select cl_status from client_master where cl_login=?"), { QStringLiteral("other") });
     EXPECT_EQ(db::toWholeNumber(untouched.field(0)), 1);
     EXPECT_EQ(guestRows(), 0);
     EXPECT_EQ(status(), 0);
@@ -142,14 +147,17 @@ TEST_F(LockScreenBookkeeping, AMemberPeriodLeftOpenAddsHoursAndMinutes)
 
 TEST_F(LockScreenBookkeeping, AMemberRowNeverWrittenBeforeStartsFromZero)
 {
-    connection->execute(QStringLiteral("insert into client_master (cl_login, cl_passwd, cl_status) values (?, ?, ?)"),
-                        {QStringLiteral("fresh"), QStringLiteral("pw"), 1});
-    connection->execute(QStringLiteral("insert into client_trans (cl_login) values (?)"), {QStringLiteral("fresh")});
-    leaveOpenPeriod(QStringLiteral("fresh"), QStringLiteral("12/07/2026"), QStringLiteral("0 : 40 : 3"), QString());
+    connection->execute(
+        QStringLiteral("insert into client_master (cl_login, cl_passwd, cl_status) values (?, ?, ?)"),
+        { QStringLiteral("fresh"), QStringLiteral("pw"), 1 });
+    connection->execute(
+        QStringLiteral("insert into client_trans (cl_login) values (?)"), { QStringLiteral("fresh") });
+    leaveOpenPeriod(
+        QStringLiteral("fresh"), QStringLiteral("12/07/2026"), QStringLiteral("0 : 40 : 3"), QString());
     StationBookkeeping(*fixture.context).checktimer();
 
     db::Recordset usage(*connection, QStringLiteral("select * from client_trans where cl_login=?"),
-                        {QStringLiteral("fresh")});
+        { QStringLiteral("fresh") });
     EXPECT_EQ(db::toWholeNumber(usage.field(1)), 0);
     EXPECT_EQ(db::toWholeNumber(usage.field(2)), 40);
 }
@@ -157,9 +165,10 @@ TEST_F(LockScreenBookkeeping, AMemberRowNeverWrittenBeforeStartsFromZero)
 TEST_F(LockScreenBookkeeping, AnOpenPeriodIsClosedOnceEvenWithoutTheDatabase)
 {
     addMember(QStringLiteral("ravi"), 0, 0, 1);
-    for (const QString &user : {QStringLiteral("guest"), QStringLiteral("ravi")}) {
+    for (const QString &user : { QStringLiteral("guest"), QStringLiteral("ravi") }) {
         SCOPED_TRACE(user.toStdString());
-        leaveOpenPeriod(user, QStringLiteral("12/07/2026"), QStringLiteral("2 : 10 : 0"), QStringLiteral("60"));
+        leaveOpenPeriod(
+            user, QStringLiteral("12/07/2026"), QStringLiteral("2 : 10 : 0"), QStringLiteral("60"));
         connection->close();
         StationBookkeeping bookkeeping(*fixture.context);
         EXPECT_NO_THROW(bookkeeping.checktimer());
@@ -169,7 +178,7 @@ TEST_F(LockScreenBookkeeping, AnOpenPeriodIsClosedOnceEvenWithoutTheDatabase)
         bookkeeping.checktimer();
         EXPECT_EQ(guestRows(), 0);
         db::Recordset usage(*connection, QStringLiteral("select * from client_trans where cl_login=?"),
-                            {QStringLiteral("ravi")});
+            { QStringLiteral("ravi") });
         EXPECT_EQ(db::toWholeNumber(usage.field(1)), 0);
     }
 }
@@ -177,8 +186,8 @@ TEST_F(LockScreenBookkeeping, AnOpenPeriodIsClosedOnceEvenWithoutTheDatabase)
 TEST_F(LockScreenBookkeeping, ANewStationIsRegisteredWithBlanksAndToday)
 {
     fixture.state().stationAddress = QStringLiteral("192.168.1.20");
-    fixture.registry->regsetvalue(RegRoot::CurrentUser, QString::fromLatin1(kTimersKey), QStringLiteral("RateType"),
-                                  QStringLiteral("Slot III"), REG_SZ);
+    fixture.registry->regsetvalue(RegRoot::CurrentUser, QString::fromLatin1(kTimersKey),
+        QStringLiteral("RateType"), QStringLiteral("Slot III"), REG_SZ);
     StationBookkeeping bookkeeping(*fixture.context);
     bookkeeping.checktimer();
     bookkeeping.addmachine();
@@ -203,9 +212,10 @@ TEST_F(LockScreenBookkeeping, AKnownStationIsRefreshedWithTheLastUsage)
     {
         db::Recordset rs(*connection, QStringLiteral("select * from machine_master2"));
         rs.addNew();
-        const QVariantList stale{QStringLiteral("10.0.0.9"), QStringLiteral("someone"), QStringLiteral("8:00:00 AM"),
-                                 QStringLiteral(" "), QStringLiteral("STATION1"), 1, QStringLiteral("99"),
-                                 QStringLiteral("9 : 9 : 9"), QStringLiteral("01/01/2026"), QStringLiteral("Slot II")};
+        const QVariantList stale { QStringLiteral("10.0.0.9"), QStringLiteral("someone"),
+            QStringLiteral("8:00:00 AM"), QStringLiteral(" "), QStringLiteral("STATION1"), 1,
+            QStringLiteral("99"), QStringLiteral("9 : 9 : 9"), QStringLiteral("01/01/2026"),
+            QStringLiteral("Slot II") };
         for (int i = 0; i < stale.size(); ++i)
             rs.setField(i, stale[i]);
         rs.update();
@@ -253,7 +263,7 @@ TEST_F(LockScreenBookkeeping, RegistrationFailuresAreQuiet)
 TEST_F(LockScreenBookkeeping, LoadingRestoresTheBackupBeforeClosingThePeriod)
 {
     leaveOpenPeriod(QStringLiteral("guest"), QStringLiteral("12/05/2026"), QStringLiteral("0 : 20 : 0"),
-                    QStringLiteral("15"));
+        QStringLiteral("15"));
     TimerRecord(*fixture.registry, fixture.state().timerBackupFile).saveBackup();
     ASSERT_TRUE(QFile::exists(fixture.state().timerBackupFile));
     // Changed behind the program's back; the saved copy wins.

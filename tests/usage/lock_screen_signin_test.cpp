@@ -29,8 +29,9 @@ protected:
         connection = &fixture.openDatabase();
         addMember(QStringLiteral("ravi"), QStringLiteral("Ravi8"), 0);
         addMember(QStringLiteral("busy"), QStringLiteral("busypw"), 1);
-        connection->execute(QStringLiteral("insert into manager_master (mg_login, mgpasswd, mg_status) values (?, ?, ?)"),
-                            {QStringLiteral("meena"), QStringLiteral("mgrpw"), 0});
+        connection->execute(
+            QStringLiteral("insert into manager_master (mg_login, mgpasswd, mg_status) values (?, ?, ?)"),
+            { QStringLiteral("meena"), QStringLiteral("mgrpw"), 0 });
         lock = std::make_unique<LockScreen>(*fixture.context);
         fixture.navigator.lock = lock.get();
         lock->load();
@@ -54,16 +55,20 @@ protected:
     }
 
     QWidget *focused() const { return lock->focusWidget(); }
-    QString labelText(const char *name) const { return lock->findChild<QLabel *>(QString::fromLatin1(name))->text(); }
+    QString labelText(const char *name) const
+    {
+        return lock->findChild<QLabel *>(QString::fromLatin1(name))->text();
+    }
     void addMember(const QString &login, const QString &password, int status)
     {
-        connection->execute(QStringLiteral("insert into client_master (cl_login, cl_passwd, cl_status) values (?, ?, ?)"),
-                            {login, password, status});
+        connection->execute(
+            QStringLiteral("insert into client_master (cl_login, cl_passwd, cl_status) values (?, ?, ?)"),
+            { login, password, status });
     }
 
     QVariant column(const QString &sql, const QString &login)
     {
-        db::Recordset rs(*connection, sql, {login});
+        db::Recordset rs(*connection, sql, { login });
         return rs.eof() ? QVariant() : rs.field(0);
     }
 
@@ -83,10 +88,10 @@ TEST_F(LockScreenSignIn, ActivationClearsTheStationAndLocksIt)
     lock->txtlog()->setText(QStringLiteral("left over"));
     lock->txtpas()->setText(QStringLiteral("pw"));
     const QString key = QString::fromLatin1(kTimersKey);
-    for (const auto &[name, value] : {std::pair{"UserId", "guest"}, std::pair{"Date", "12/07/2026"},
-                                      std::pair{"Elapsed", "1 : 5 : 30"}, std::pair{"Amount", "40"}})
-        fixture.registry->regsetvalue(RegRoot::CurrentUser, key, QString::fromLatin1(name), QString::fromLatin1(value),
-                                      REG_SZ);
+    for (const auto &[name, value] : { std::pair { "UserId", "guest" }, std::pair { "Date", "12/07/2026" },
+             std::pair { "Elapsed", "1 : 5 : 30" }, std::pair { "Amount", "40" } })
+        fixture.registry->regsetvalue(
+            RegRoot::CurrentUser, key, QString::fromLatin1(name), QString::fromLatin1(value), REG_SZ);
     lock->activate();
 
     EXPECT_TRUE(state.signedInLogin.isEmpty());
@@ -101,6 +106,8 @@ TEST_F(LockScreenSignIn, ActivationClearsTheStationAndLocksIt)
     EXPECT_EQ(focused(), lock->txtlog());
     EXPECT_TRUE(lock->isTicking());
     EXPECT_TRUE(lock->isTopMost());
+    EXPECT_FALSE(lock->close()) << "only a sign-in or an unload takes the lock screen away";
+    EXPECT_TRUE(lock->isVisible());
 
     const QStringList actions = fixture.system->actions();
     const qsizetype lockAt = actions.lastIndexOf(QStringLiteral("shellLock 0"));
@@ -176,13 +183,16 @@ TEST_F(LockScreenSignIn, RefusalsSayWhyAndPutTheFocusBack)
         bool focusOnPassword;
     };
     const Case cases[] = {
-        {User, QStringLiteral("nobody"), QStringLiteral("pw"), QStringLiteral("Invalid Login"), false},
-        {User, QStringLiteral("ravi"), QStringLiteral("ravi8"), QStringLiteral("Invalid Password"), true},
-        {User, QStringLiteral("busy"), QStringLiteral("busypw"), QStringLiteral("You are already logged in"), false},
+        { User, QStringLiteral("nobody"), QStringLiteral("pw"), QStringLiteral("Invalid Login"), false },
+        { User, QStringLiteral("ravi"), QStringLiteral("ravi8"), QStringLiteral("Invalid Password"), true },
+        { User, QStringLiteral("busy"), QStringLiteral("busypw"), QStringLiteral("You are already logged in"),
+            false },
         // The password is tested before the status.
-        {User, QStringLiteral("busy"), QStringLiteral("wrong"), QStringLiteral("Invalid Password"), true},
-        {Administrator, QStringLiteral("administrator"), QStringLiteral("Admin"), QStringLiteral("Invalid Password"), true},
-        {Manager, QStringLiteral("nobody"), QStringLiteral("mgrpw"), QStringLiteral("Invalid Login"), false},
+        { User, QStringLiteral("busy"), QStringLiteral("wrong"), QStringLiteral("Invalid Password"), true },
+        { Administrator, QStringLiteral("administrator"), QStringLiteral("Admin"),
+            QStringLiteral("Invalid Password"), true },
+        { Manager, QStringLiteral("nobody"), QStringLiteral("mgrpw"), QStringLiteral("Invalid Login"),
+            false },
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.login.toStdString() + " / " + c.password.toStdString());
@@ -233,15 +243,15 @@ TEST_F(LockScreenSignIn, EachKindIsHandedToItsWindow)
         bool hidden;
     };
     const Case cases[] = {
-        {Administrator, QStringLiteral("administrator"), QStringLiteral("admin"), kKindAdministrator,
-         QStringLiteral("showControlPanel"), true, true},
-        {Manager, QStringLiteral("meena"), QStringLiteral("mgrpw"), kKindManager, QStringLiteral("showControlPanel"), true,
-         true},
+        { Administrator, QStringLiteral("administrator"), QStringLiteral("admin"), kKindAdministrator,
+            QStringLiteral("showControlPanel"), true, true },
+        { Manager, QStringLiteral("meena"), QStringLiteral("mgrpw"), kKindManager,
+            QStringLiteral("showControlPanel"), true, true },
         // The profile opens above a lock screen that still holds the shell.
-        {User, QStringLiteral("ravi"), QStringLiteral("Ravi8"), kKindMember, QStringLiteral("showMemberProfile"), false,
-         false},
-        {User, QStringLiteral("guest"), QStringLiteral("guestpw"), kKindGuest, QStringLiteral("showGuestTimer"), true,
-         true},
+        { User, QStringLiteral("ravi"), QStringLiteral("Ravi8"), kKindMember,
+            QStringLiteral("showMemberProfile"), false, false },
+        { User, QStringLiteral("guest"), QStringLiteral("guestpw"), kKindGuest,
+            QStringLiteral("showGuestTimer"), true, true },
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.login.toStdString());
@@ -254,7 +264,7 @@ TEST_F(LockScreenSignIn, EachKindIsHandedToItsWindow)
         signIn(c.kind, c.login, c.password);
 
         EXPECT_TRUE(fixture.prompter.boxes().empty());
-        EXPECT_EQ(fixture.navigator.calls, QStringList{c.handOver});
+        EXPECT_EQ(fixture.navigator.calls, QStringList { c.handOver });
         EXPECT_EQ(fixture.state().signInKind, QString::fromLatin1(c.signInKind));
         EXPECT_EQ(fixture.state().signedInLogin, c.login);
         EXPECT_FALSE(fixture.state().slotExpired);
@@ -262,19 +272,21 @@ TEST_F(LockScreenSignIn, EachKindIsHandedToItsWindow)
         EXPECT_FALSE(lock->isTopMost());
         EXPECT_EQ(lock->isHidden(), c.hidden);
         EXPECT_EQ(fixture.system->actions().mid(actionsBefore).contains(QStringLiteral("shellLock 1")),
-                  c.shellReleased);
+            c.shellReleased);
     }
 
     // Marking the account as in use is left to the windows that take over.
-    EXPECT_EQ(db::toWholeNumber(column(QStringLiteral("select ad_status from admnlog_master where ad_login=?"),
-                                       QStringLiteral("administrator"))),
-              0);
-    EXPECT_EQ(db::toWholeNumber(column(QStringLiteral("select mg_status from manager_master where mg_login=?"),
-                                       QStringLiteral("meena"))),
-              0);
+    EXPECT_EQ(
+        db::toWholeNumber(column(QStringLiteral("select ad_status from admnlog_master where ad_login=?"),
+            QStringLiteral("administrator"))),
+        0);
+    EXPECT_EQ(
+        db::toWholeNumber(column(QStringLiteral("select mg_status from manager_master where mg_login=?"),
+            QStringLiteral("meena"))),
+        0);
     EXPECT_EQ(db::toWholeNumber(column(QStringLiteral("select cl_status from client_master where cl_login=?"),
-                                       QStringLiteral("ravi"))),
-              0);
+                  QStringLiteral("ravi"))),
+        0);
 }
 
 TEST_F(LockScreenSignIn, TheGuestLoginIsOnlyTheGuestUnderUserAndExactlySo)
@@ -285,10 +297,11 @@ TEST_F(LockScreenSignIn, TheGuestLoginIsOnlyTheGuestUnderUserAndExactlySo)
     EXPECT_EQ(fixture.prompter.last().text, QStringLiteral("Invalid Login"));
 
     // A manager called "guest" gets the control panel, not the guest timer.
-    connection->execute(QStringLiteral("insert into manager_master (mg_login, mgpasswd, mg_status) values (?, ?, ?)"),
-                        {QStringLiteral("guest"), QStringLiteral("gmgr"), 0});
+    connection->execute(
+        QStringLiteral("insert into manager_master (mg_login, mgpasswd, mg_status) values (?, ?, ?)"),
+        { QStringLiteral("guest"), QStringLiteral("gmgr"), 0 });
     signIn(Manager, QStringLiteral("guest"), QStringLiteral("gmgr"));
-    EXPECT_EQ(fixture.navigator.calls, QStringList{QStringLiteral("showControlPanel")});
+    EXPECT_EQ(fixture.navigator.calls, QStringList { QStringLiteral("showControlPanel") });
     EXPECT_EQ(fixture.state().signInKind, QString::fromLatin1(kKindManager));
 
     // Capitals make a member login, looked up as such.
@@ -302,13 +315,13 @@ TEST_F(LockScreenSignIn, TheGuestLoginIsOnlyTheGuestUnderUserAndExactlySo)
     addMember(QStringLiteral("GUEST"), QStringLiteral("caps"), 0);
     fixture.navigator.calls.clear();
     signIn(User, QStringLiteral("GUEST"), QStringLiteral("caps"));
-    EXPECT_EQ(fixture.navigator.calls, QStringList{QStringLiteral("showMemberProfile")});
+    EXPECT_EQ(fixture.navigator.calls, QStringList { QStringLiteral("showMemberProfile") });
     EXPECT_EQ(fixture.state().signInKind, QString::fromLatin1(kKindMember));
 }
 
 TEST_F(LockScreenSignIn, ALoginMadeOfSqlIsJustAnUnknownLogin)
 {
-    const QStringList logins{
+    const QStringList logins {
         QStringLiteral("' or '1'='1"),
         QStringLiteral("x' union select ad_login,ad_passwd,ad_status from admnlog_master where '1'='1"),
         QStringLiteral("x'; delete from client_master; --"),
@@ -316,15 +329,16 @@ TEST_F(LockScreenSignIn, ALoginMadeOfSqlIsJustAnUnknownLogin)
     for (const QString &login : logins) {
         SCOPED_TRACE(login.toStdString());
         fixture.prompter.clear();
-        for (int kind : {Administrator, User}) {
+        for (int kind : { Administrator, User }) {
             signIn(kind, login, QStringLiteral("admin"));
             ASSERT_FALSE(fixture.prompter.boxes().empty());
             EXPECT_EQ(fixture.prompter.last().text, QStringLiteral("Invalid Login"));
         }
     }
     EXPECT_TRUE(fixture.navigator.calls.isEmpty());
-    EXPECT_EQ(column(QStringLiteral("select cl_login from client_master where cl_login=?"), QStringLiteral("ravi")),
-              QVariant(QStringLiteral("ravi")));
+    EXPECT_EQ(
+        column(QStringLiteral("select cl_login from client_master where cl_login=?"), QStringLiteral("ravi")),
+        QVariant(QStringLiteral("ravi")));
 }
 
 TEST_F(LockScreenSignIn, TheExpiryNoticeBlinksUntilTheNextSignIn)
@@ -363,7 +377,7 @@ TEST_F(LockScreenSignIn, ALostDatabaseSendsTheStationBackToDiscovery)
     EXPECT_TRUE(fixture.state().reconnecting);
     EXPECT_EQ(labelText("Label"), QStringLiteral("Searching Vorlane Server"));
     EXPECT_EQ(fixture.navigator.calls,
-              (QStringList{QStringLiteral("unloadLockScreen"), QStringLiteral("showConnectionWindow")}));
+        (QStringList { QStringLiteral("unloadLockScreen"), QStringLiteral("showConnectionWindow") }));
     EXPECT_TRUE(fixture.state().signInKind.isEmpty());
 }
 
@@ -371,7 +385,7 @@ TEST_F(LockScreenSignIn, UnloadingReleasesTheStationAndItsRow)
 {
     {
         db::Recordset row(*connection, QStringLiteral("select * from machine_master2 where machinename=?"),
-                          {QStringLiteral("STATION1")});
+            { QStringLiteral("STATION1") });
         ASSERT_EQ(row.recordCount(), 1);
     }
     const qsizetype actionsBefore = fixture.system->actions().size();
@@ -383,10 +397,10 @@ TEST_F(LockScreenSignIn, UnloadingReleasesTheStationAndItsRow)
     EXPECT_TRUE(actions[1].startsWith(QStringLiteral("setScreenSaverRunning")));
     EXPECT_FALSE(lock->isTicking());
     EXPECT_FALSE(fixture.context->connection().isOpen());
-    EXPECT_EQ(fixture.navigator.calls, QStringList{QStringLiteral("unloadListener")});
+    EXPECT_EQ(fixture.navigator.calls, QStringList { QStringLiteral("unloadListener") });
 
     connection->open(fixture.folders.databaseFile());
     db::Recordset row(*connection, QStringLiteral("select * from machine_master2 where machinename=?"),
-                      {QStringLiteral("STATION1")});
+        { QStringLiteral("STATION1") });
     EXPECT_EQ(row.recordCount(), 0);
 }
