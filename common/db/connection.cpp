@@ -231,8 +231,12 @@ void Connection::open(const QString &file)
     try {
         // Reading the schema proves the file is a database; then keep it out of WAL,
         // which does not work for files shared over the network.
-        detail::Statement check(m_db, QStringLiteral("PRAGMA journal_mode"));
-        const QString mode = check.step() ? check.value(0).toString().toLower() : QString();
+        QString mode;
+        {
+            detail::Statement check(m_db, QStringLiteral("PRAGMA journal_mode"));
+            if (check.step())
+                mode = check.value(0).toString().toLower();
+        }
         if (mode == QLatin1String("wal")) {
             detail::Statement toDelete(m_db, QStringLiteral("PRAGMA journal_mode=DELETE"));
             while (toDelete.step()) {
