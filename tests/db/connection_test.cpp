@@ -101,22 +101,25 @@ TEST(Connection, ASecondWriterWaitsForTheFirstWithinTheBusyTimeout)
         // Without a time-out the second writer fails at once, and writes nothing.
         other.setBusyTimeout(0);
         db::Transaction t(fx.connection);
-        fx.connection.execute(QStringLiteral("insert into guest_trans (gt_date, gt_number, gt_charge) values ('01/01/2027', 1, 10)"));
+        fx.connection.execute(QStringLiteral(
+            "insert into guest_trans (gt_date, gt_number, gt_charge) values ('01/01/2027', 1, 10)"));
         EXPECT_THROW(other.execute(QStringLiteral("update admnlog_master set ad_status=1")), db::Error);
         t.commit();
     }
 
     other.setBusyTimeout(30000);
-    std::atomic<bool> started{false};
-    std::atomic<bool> finished{false};
+    std::atomic<bool> started { false };
+    std::atomic<bool> finished { false };
     QString failure;
     {
         db::Transaction t(fx.connection);
-        fx.connection.execute(QStringLiteral("insert into guest_trans (gt_date, gt_number, gt_charge) values ('01/02/2027', 1, 10)"));
+        fx.connection.execute(QStringLiteral(
+            "insert into guest_trans (gt_date, gt_number, gt_charge) values ('01/02/2027', 1, 10)"));
         std::thread writer([&] {
             started = true;
             try {
-                other.execute(QStringLiteral("insert into guest_trans (gt_date, gt_number, gt_charge) values ('01/03/2027', 1, 10)"));
+                other.execute(QStringLiteral(
+                    "insert into guest_trans (gt_date, gt_number, gt_charge) values ('01/03/2027', 1, 10)"));
             } catch (const db::Error &e) {
                 failure = e.description();
             }
@@ -132,7 +135,8 @@ TEST(Connection, ASecondWriterWaitsForTheFirstWithinTheBusyTimeout)
         writer.join();
     }
     EXPECT_TRUE(failure.isEmpty()) << failure.toStdString();
-    db::Recordset rows(fx.connection, QStringLiteral("select gt_date, gt_number from guest_trans order by gt_date"));
+    db::Recordset rows(
+        fx.connection, QStringLiteral("select gt_date, gt_number from guest_trans order by gt_date"));
     ASSERT_EQ(rows.recordCount(), 3);
     EXPECT_EQ(rows.field(1).toInt(), 2);
     rows.moveLast();

@@ -36,39 +36,49 @@ void addGuestDays(db::Connection &c, const QStringList &days)
 TEST(Dates, BetweenComparesDaysAcrossAYearBoundary)
 {
     FreshDatabase fx;
-    addGuestDays(fx.connection, {QStringLiteral("12/30/2026"), QStringLiteral("12/31/2026"), QStringLiteral("01/01/2027"),
-                                 QStringLiteral("01/02/2027"), QStringLiteral("01/03/2027"), QStringLiteral("12/31/2025")});
+    addGuestDays(fx.connection,
+        { QStringLiteral("12/30/2026"), QStringLiteral("12/31/2026"), QStringLiteral("01/01/2027"),
+            QStringLiteral("01/02/2027"), QStringLiteral("01/03/2027"), QStringLiteral("12/31/2025") });
     const QString between = QStringLiteral(
         "Select * from guest_trans where gt_date between DateValue(?) AND DateValue(?) order by gt_date");
-    EXPECT_EQ(daysMatching(fx.connection, between, {QStringLiteral("12/31/2026"), QStringLiteral("01/02/2027")}),
-              (QStringList{QStringLiteral("2026-12-31"), QStringLiteral("2027-01-01"), QStringLiteral("2027-01-02")}));
+    EXPECT_EQ(
+        daysMatching(fx.connection, between, { QStringLiteral("12/31/2026"), QStringLiteral("01/02/2027") }),
+        (QStringList {
+            QStringLiteral("2026-12-31"), QStringLiteral("2027-01-01"), QStringLiteral("2027-01-02") }));
     // Days without leading zeros mean the same days.
-    EXPECT_EQ(daysMatching(fx.connection, between, {QStringLiteral("1/1/2027"), QStringLiteral("1/1/2027")}),
-              QStringList{QStringLiteral("2027-01-01")});
-    EXPECT_TRUE(daysMatching(fx.connection, between, {QStringLiteral("01/02/2027"), QStringLiteral("12/31/2026")}).isEmpty());
+    EXPECT_EQ(
+        daysMatching(fx.connection, between, { QStringLiteral("1/1/2027"), QStringLiteral("1/1/2027") }),
+        QStringList { QStringLiteral("2027-01-01") });
+    EXPECT_TRUE(
+        daysMatching(fx.connection, between, { QStringLiteral("01/02/2027"), QStringLiteral("12/31/2026") })
+            .isEmpty());
 }
 
 TEST(Dates, EveryDocumentedComparisonFindsTheDay)
 {
     FreshDatabase fx;
-    addGuestDays(fx.connection, {QStringLiteral("12/31/2026"), QStringLiteral("01/01/2027")});
-    const QStringList newYear{QStringLiteral("2027-01-01")};
-    EXPECT_EQ(daysMatching(fx.connection, QStringLiteral("select * from guest_trans where gt_date = DateValue(?)"),
-                           {QStringLiteral("01/01/2027")}),
-              newYear);
-    EXPECT_EQ(daysMatching(fx.connection, QStringLiteral("Select * from guest_trans where rtrim(gt_date)=DateValue(?)"),
-                           {QStringLiteral("01/01/2027")}),
-              newYear);
-    EXPECT_EQ(daysMatching(fx.connection, QStringLiteral("select * from guest_trans where trim(gt_date)=?"),
-                           {QStringLiteral("01/01/2027")}),
-              newYear);
+    addGuestDays(fx.connection, { QStringLiteral("12/31/2026"), QStringLiteral("01/01/2027") });
+    const QStringList newYear { QStringLiteral("2027-01-01") };
+    EXPECT_EQ(
+        daysMatching(fx.connection, QStringLiteral("select * from guest_trans where gt_date = DateValue(?)"),
+            { QStringLiteral("01/01/2027") }),
+        newYear);
     EXPECT_EQ(daysMatching(fx.connection,
-                           QStringLiteral("select gt_number,gt_charge from guest_trans where rtrim(gt_date)=DateValue(?)"),
-                           {QStringLiteral("01/01/2027")})
-                  .size(),
-              1);
+                  QStringLiteral("Select * from guest_trans where rtrim(gt_date)=DateValue(?)"),
+                  { QStringLiteral("01/01/2027") }),
+        newYear);
+    EXPECT_EQ(daysMatching(fx.connection, QStringLiteral("select * from guest_trans where trim(gt_date)=?"),
+                  { QStringLiteral("01/01/2027") }),
+        newYear);
+    EXPECT_EQ(
+        daysMatching(fx.connection,
+            QStringLiteral("select gt_number,gt_charge from guest_trans where rtrim(gt_date)=DateValue(?)"),
+            { QStringLiteral("01/01/2027") })
+            .size(),
+        1);
     // The engine's trim still trims ordinary text.
-    db::Recordset rs(fx.connection, QStringLiteral("select trim('  ab  '), trim(NULL), DateValue('not a day')"));
+    db::Recordset rs(
+        fx.connection, QStringLiteral("select trim('  ab  '), trim(NULL), DateValue('not a day')"));
     EXPECT_EQ(rs.field(0).toString(), QStringLiteral("ab"));
     EXPECT_TRUE(rs.field(1).isNull());
     EXPECT_TRUE(rs.field(2).isNull());
@@ -77,15 +87,17 @@ TEST(Dates, EveryDocumentedComparisonFindsTheDay)
 TEST(Dates, DaysWrittenByStatementsAreStoredAsIsoAndNonsenseIsRefused)
 {
     FreshDatabase fx;
-    fx.connection.execute(QStringLiteral("insert into guest_trans (gt_date, gt_number, gt_charge) values (?, 1, 5)"),
-                          {QStringLiteral("2/3/2027")});
-    fx.connection.execute(QStringLiteral("update guest_trans set gt_date=? where gt_charge=5"), {QStringLiteral("02/04/2027")});
+    fx.connection.execute(
+        QStringLiteral("insert into guest_trans (gt_date, gt_number, gt_charge) values (?, 1, 5)"),
+        { QStringLiteral("2/3/2027") });
+    fx.connection.execute(QStringLiteral("update guest_trans set gt_date=? where gt_charge=5"),
+        { QStringLiteral("02/04/2027") });
     db::Recordset rs(fx.connection, QStringLiteral("select gt_date from guest_trans"));
     EXPECT_EQ(rs.field(0).toString(), QStringLiteral("2027-02-04"));
 
     EXPECT_THROW(fx.connection.execute(QStringLiteral("insert into guest_trans (gt_date) values (?)"),
-                                       {QStringLiteral("02/30/2027")}),
-                 db::Error);
+                     { QStringLiteral("02/30/2027") }),
+        db::Error);
     db::Recordset edit(fx.connection, QStringLiteral("select * from guest_trans"));
     EXPECT_THROW(edit.setField(0, QStringLiteral("today")), db::Error);
     edit.setField(0, QDate(2027, 3, 1));
@@ -127,8 +139,9 @@ TEST(Values, NumbersReadFromTextAsTheOldProgramsDid)
     EXPECT_EQ(db::toWholeNumber(QStringLiteral("3.5")), 4);
     EXPECT_EQ(db::toWholeNumber(QStringLiteral("-1.5")), -2);
     EXPECT_EQ(db::toWholeNumber(QVariant(qlonglong(5000000000))), 5000000000);
-    for (const QVariant &bad : {QVariant(), QVariant(QString()), QVariant(QStringLiteral(" ")), QVariant(QStringLiteral("12a")),
-                                QVariant(QStringLiteral("1,000")), QVariant(QStringLiteral("1e400"))}) {
+    for (const QVariant &bad :
+        { QVariant(), QVariant(QString()), QVariant(QStringLiteral(" ")), QVariant(QStringLiteral("12a")),
+            QVariant(QStringLiteral("1,000")), QVariant(QStringLiteral("1e400")) }) {
         ok = true;
         EXPECT_EQ(db::toWholeNumber(bad, &ok), 0) << bad.toString().toStdString();
         EXPECT_FALSE(ok) << bad.toString().toStdString();

@@ -43,7 +43,10 @@ ServerRun runServer(const QStringList &arguments)
     return r;
 }
 
-QString databaseIn(const QString &folder) { return QDir(folder).filePath(QStringLiteral("systemfiles/vlsystem.mdb")); }
+QString databaseIn(const QString &folder)
+{
+    return QDir(folder).filePath(QStringLiteral("systemfiles/vlsystem.mdb"));
+}
 
 QString printed(const QString &out, const QString &label)
 {
@@ -55,9 +58,11 @@ QStringList storedPasswords(const QString &file)
 {
     db::Connection c;
     c.open(file);
-    db::Recordset admin(c, QStringLiteral("select ad_passwd from admnlog_master where ad_login=?"), {QStringLiteral("administrator")});
-    db::Recordset guest(c, QStringLiteral("select cl_passwd from client_master where cl_login=?"), {QStringLiteral("guest")});
-    return {admin.field(0).toString(), guest.field(0).toString()};
+    db::Recordset admin(c, QStringLiteral("select ad_passwd from admnlog_master where ad_login=?"),
+        { QStringLiteral("administrator") });
+    db::Recordset guest(c, QStringLiteral("select cl_passwd from client_master where cl_login=?"),
+        { QStringLiteral("guest") });
+    return { admin.field(0).toString(), guest.field(0).toString() };
 }
 
 } // namespace
@@ -66,29 +71,31 @@ TEST(InitDatabase, CreatesTheDatabaseAndPrintsGeneratedPasswordsOnce)
 {
     QTemporaryDir dir;
     const QString folder = QDir(dir.path()).filePath(QStringLiteral("new server"));
-    const ServerRun r = runServer({QStringLiteral("--init-database"), folder});
+    const ServerRun r = runServer({ QStringLiteral("--init-database"), folder });
     ASSERT_EQ(r.status, 0) << r.err.toStdString();
     const QString admin = printed(r.out, QStringLiteral("Administrator password"));
     const QString guest = printed(r.out, QStringLiteral("Guest password"));
     EXPECT_EQ(admin.size(), 8);
     EXPECT_EQ(guest.size(), 8);
     EXPECT_NE(admin, guest);
-    EXPECT_EQ(storedPasswords(databaseIn(folder)), (QStringList{admin, guest}));
+    EXPECT_EQ(storedPasswords(databaseIn(folder)), (QStringList { admin, guest }));
 
     // Given passwords are stored as given and not echoed.
     const QString second = QDir(dir.path()).filePath(QStringLiteral("second"));
-    const ServerRun given = runServer({QStringLiteral("--init-database"), second, QStringLiteral("--guest-password"),
-                                 QStringLiteral("Gue st1"), QStringLiteral("--admin-password"), QStringLiteral("s3cret")});
+    const ServerRun given
+        = runServer({ QStringLiteral("--init-database"), second, QStringLiteral("--guest-password"),
+            QStringLiteral("Gue st1"), QStringLiteral("--admin-password"), QStringLiteral("s3cret") });
     ASSERT_EQ(given.status, 0) << given.err.toStdString();
     EXPECT_FALSE(given.out.contains(QStringLiteral("s3cret")));
-    EXPECT_EQ(storedPasswords(databaseIn(second)), (QStringList{QStringLiteral("s3cret"), QStringLiteral("Gue st1")}));
+    EXPECT_EQ(storedPasswords(databaseIn(second)),
+        (QStringList { QStringLiteral("s3cret"), QStringLiteral("Gue st1") }));
 }
 
 TEST(InitDatabase, RefusesAnExistingDatabaseLeavingItByteForByte)
 {
     QTemporaryDir dir;
     const QString folder = dir.path();
-    ASSERT_EQ(runServer({QStringLiteral("--init-database"), folder}).status, 0);
+    ASSERT_EQ(runServer({ QStringLiteral("--init-database"), folder }).status, 0);
     const QString file = databaseIn(folder);
     QFile f(file);
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));
@@ -96,7 +103,8 @@ TEST(InitDatabase, RefusesAnExistingDatabaseLeavingItByteForByte)
     f.close();
     const QDateTime modified = QFileInfo(file).lastModified();
 
-    const ServerRun again = runServer({QStringLiteral("--init-database"), folder, QStringLiteral("--admin-password"), QStringLiteral("other")});
+    const ServerRun again = runServer({ QStringLiteral("--init-database"), folder,
+        QStringLiteral("--admin-password"), QStringLiteral("other") });
     EXPECT_NE(again.status, 0);
     EXPECT_TRUE(again.err.contains(QStringLiteral("already exists"))) << again.err.toStdString();
     EXPECT_TRUE(again.out.isEmpty());
@@ -109,15 +117,16 @@ TEST(InitDatabase, BadArgumentsAreRefusedWithUsageAndCreateNothing)
 {
     QTemporaryDir dir;
     const QString folder = QDir(dir.path()).filePath(QStringLiteral("srv"));
-    const QList<QStringList> bad{
-        {QStringLiteral("--init-database")},
-        {QStringLiteral("--init-database"), folder, QStringLiteral("--admin-password")},
-        {QStringLiteral("--init-database"), folder, QStringLiteral("--admin-password"), QStringLiteral("toolongpw")},
-        {QStringLiteral("--init-database"), folder, QStringLiteral("--admin-password"), QString()},
-        {QStringLiteral("--init-database"), folder, QStringLiteral("--guest-password"), QStringLiteral("a"),
-         QStringLiteral("--guest-password"), QStringLiteral("b")},
-        {QStringLiteral("--init-database"), folder, QStringLiteral("--force")},
-        {QStringLiteral("--init-database"), folder, folder + QStringLiteral("2")},
+    const QList<QStringList> bad {
+        { QStringLiteral("--init-database") },
+        { QStringLiteral("--init-database"), folder, QStringLiteral("--admin-password") },
+        { QStringLiteral("--init-database"), folder, QStringLiteral("--admin-password"),
+            QStringLiteral("toolongpw") },
+        { QStringLiteral("--init-database"), folder, QStringLiteral("--admin-password"), QString() },
+        { QStringLiteral("--init-database"), folder, QStringLiteral("--guest-password"), QStringLiteral("a"),
+            QStringLiteral("--guest-password"), QStringLiteral("b") },
+        { QStringLiteral("--init-database"), folder, QStringLiteral("--force") },
+        { QStringLiteral("--init-database"), folder, folder + QStringLiteral("2") },
     };
     for (const QStringList &arguments : bad) {
         const ServerRun r = runServer(arguments);
@@ -130,5 +139,5 @@ TEST(InitDatabase, BadArgumentsAreRefusedWithUsageAndCreateNothing)
     QFile plain(folder);
     ASSERT_TRUE(plain.open(QIODevice::WriteOnly));
     plain.close();
-    EXPECT_EQ(runServer({QStringLiteral("--init-database"), folder}).status, 1);
+    EXPECT_EQ(runServer({ QStringLiteral("--init-database"), folder }).status, 1);
 }
