@@ -1,5 +1,6 @@
 #include "guest_test_support.h"
 
+#include "usage/lock_screen.h"
 #include "usage/usage_log.h"
 
 #include <QComboBox>
@@ -245,8 +246,20 @@ TEST_F(GuestStation, FailedLogoutLeavesThePeriodOpenForTheNextStart)
     TimerRecord(*f.registry, f.state().timerBackupFile).restoreBackup();
     EXPECT_EQ(value(QStringLiteral("Status")).toInt(), 1);
 
+    // The next start of the station program closes the period, once.
+    {
+        LockScreen nextStart(*f.context);
+        nextStart.load();
+    }
+    EXPECT_EQ(guestDay(), (QVariantList { 1, 10 }));
+    EXPECT_EQ(value(QStringLiteral("Status")).toInt(), 0);
+    {
+        LockScreen startAfterThat(*f.context);
+        startAfterThat.load();
+    }
+    EXPECT_EQ(guestDay(), (QVariantList { 1, 10 }));
+
     // The database lost altogether: the same, and no crash.
-    set(QStringLiteral("Status"), 0, REG_DWORD);
     auto lost = start();
     tick(*lost, 5);
     connection->close();
