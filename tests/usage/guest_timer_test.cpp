@@ -1,8 +1,10 @@
 #include "guest_test_support.h"
 
+#include "startup/station_app.h"
 #include "usage/lock_screen.h"
 #include "usage/usage_log.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QFile>
 #include <QLabel>
@@ -290,4 +292,29 @@ TEST_F(GuestStation, StationThatCannotPriceStartsNoPeriod)
     EXPECT_TRUE(stationRow().value(1).toString().isEmpty()) << "the station row is untouched";
     EXPECT_EQ(guestDay(), QVariantList());
     EXPECT_TRUE(f.navigator.calls.isEmpty());
+}
+
+TEST_F(GuestStation, StationProgramLocksAgainInsteadOfStartingAnUnpricedPeriod)
+{
+    StationApp app(*f.context);
+    set(QStringLiteral("RateType"), QString());
+    app.showGuestTimer();
+    ASSERT_EQ(f.prompter.boxes().size(), 1u);
+    EXPECT_EQ(f.prompter.last().title, QStringLiteral("Vorlane Error Information"));
+    EXPECT_TRUE(f.prompter.last().text.contains(QStringLiteral("guest cannot log in")));
+    ASSERT_NE(app.lockScreen(), nullptr);
+    EXPECT_TRUE(app.lockScreen()->isVisible());
+    EXPECT_EQ(value(QStringLiteral("Status")).toInt(), 0);
+
+    set(QStringLiteral("RateType"), QStringLiteral("Slot I"));
+    app.showGuestTimer();
+    const QWidgetList windows = QApplication::topLevelWidgets();
+    const auto shown = std::find_if(windows.begin(), windows.end(),
+        [](QWidget *w) { return w->objectName() == QLatin1String("frmtimer2") && w->isVisible(); });
+    ASSERT_NE(shown, windows.end());
+    auto *timer = qobject_cast<GuestTimer *>(*shown);
+    ASSERT_NE(timer, nullptr);
+    EXPECT_EQ(value(QStringLiteral("Status")).toInt(), 1);
+    timer->lbltmr2_Click();
+    EXPECT_EQ(value(QStringLiteral("Status")).toInt(), 0);
 }
