@@ -32,7 +32,7 @@ void whenModalShows(std::function<void(QWidget *)> act)
 
 TEST(QtPrompter, MessageBoxShowsItsTitleTextIconAndReturnsThePressedButton)
 {
-    QtPrompter prompter;
+    QtPrompter prompter(true);
     QString title;
     QString text;
     QMessageBox::Icon icon = QMessageBox::NoIcon;
@@ -60,7 +60,7 @@ TEST(QtPrompter, MessageBoxShowsItsTitleTextIconAndReturnsThePressedButton)
 
 TEST(QtPrompter, InputBoxReturnsTheTypedTextOrNothingWhenCancelled)
 {
-    QtPrompter prompter;
+    QtPrompter prompter(true);
     QString label;
     whenModalShows([&](QWidget *modal) {
         auto *dialog = qobject_cast<QInputDialog *>(modal);
@@ -77,6 +77,21 @@ TEST(QtPrompter, InputBoxReturnsTheTypedTextOrNothingWhenCancelled)
     EXPECT_EQ(
         prompter.input(QStringLiteral("Enter the amount"), QStringLiteral("Charges"), QStringLiteral("5")),
         std::nullopt);
+}
+
+TEST(QtPrompter, WithoutAScreenBoxesNeverBlockAndTakeTheSafeAnswer)
+{
+    ASSERT_EQ(QGuiApplication::platformName(), QStringLiteral("offscreen"));
+    QtPrompter prompter;
+    EXPECT_EQ(prompter.message(QStringLiteral("Delete?"), MessageButtons::YesNo, MessageIcon::Question,
+                  QStringLiteral("t")),
+        MessageAnswer::No);
+    EXPECT_EQ(prompter.message(
+                  QStringLiteral("Go?"), MessageButtons::OkCancel, MessageIcon::None, QStringLiteral("t")),
+        MessageAnswer::Cancel);
+    EXPECT_EQ(
+        prompter.input(QStringLiteral("Amount"), QStringLiteral("t"), QStringLiteral("5")), std::nullopt);
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
 }
 
 } // namespace
