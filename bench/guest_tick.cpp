@@ -27,17 +27,17 @@ namespace {
 
 class QuietNavigator : public StationNavigator {
 public:
-    void showLockScreen() override {}
-    void showControlPanel() override {}
-    void showMemberProfile() override {}
-    void showMemberTimer() override {}
-    void showGuestTimer() override {}
-    void showMessageWindow() override {}
-    void unloadLockScreen() override {}
-    void showConnectionWindow() override {}
-    void quit(int) override {}
-    void loadListener() override {}
-    void unloadListener() override {}
+    void showLockScreen() override { }
+    void showControlPanel() override { }
+    void showMemberProfile() override { }
+    void showMemberTimer() override { }
+    void showGuestTimer() override { }
+    void showMessageWindow() override { }
+    void unloadLockScreen() override { }
+    void showConnectionWindow() override { }
+    void quit(int) override { }
+    void loadListener() override { }
+    void unloadListener() override { }
     LockScreen *lockScreen() override { return nullptr; }
     ControlPanel *controlPanel() override { return nullptr; }
 };
@@ -60,15 +60,15 @@ int main(int argc, char **argv)
 
     QTemporaryDir root;
     QDir dir(root.path());
-    for (const char *sub : {"registry", "system", "program/systemfiles", "server/systemfiles"})
+    for (const char *sub : { "registry", "system", "program/systemfiles", "server/systemfiles" })
         dir.mkpath(QString::fromLatin1(sub));
     const QString database = dir.filePath(QStringLiteral("server/systemfiles/vlsystem.mdb"));
-    db::createDatabase(database, {QStringLiteral("admin"), QStringLiteral("guestpw")});
+    db::createDatabase(database, { QStringLiteral("admin"), QStringLiteral("guestpw") });
 
     Registry registry(dir.filePath(QStringLiteral("registry")));
     registry.regcreatekey(RegRoot::CurrentUser, QString::fromLatin1(kTimersKey));
     registry.regsetvalue(RegRoot::CurrentUser, QString::fromLatin1(kTimersKey), QStringLiteral("RateType"),
-                         QStringLiteral("Slot I"), REG_SZ);
+        QStringLiteral("Slot I"), REG_SZ);
     SystemSettings settings;
     settings.computerName = QStringLiteral("BENCH1");
     settings.systemFolder = dir.filePath(QStringLiteral("system"));
@@ -86,8 +86,8 @@ int main(int argc, char **argv)
     state.connectionDate = db::shortDateText(clock.today());
     state.signedInLogin = QStringLiteral("guest");
     context.connection().open(database);
-    context.connection().execute(QStringLiteral("insert into machine_master2 (machinename) values (?)"),
-                                 {state.computerName});
+    context.connection().execute(
+        QStringLiteral("insert into machine_master2 (machinename) values (?)"), { state.computerName });
 
     GuestTimer timer(context);
     timer.load();
@@ -118,6 +118,6 @@ int main(int argc, char **argv)
     std::sort(micros.begin(), micros.end());
     std::printf("guest timer tick (incl. timer-record save), %d ticks:\n", ticks);
     std::printf("  median %.1f us\n  p99    %.1f us\n  max    %.1f us\n", percentile(micros, 0.5),
-                percentile(micros, 0.99), micros.back());
+        percentile(micros, 0.99), micros.back());
     return 0;
 }

@@ -37,7 +37,7 @@ std::optional<GuestRates> loadRates(db::Connection &connection, const QString &r
         db::Recordset table(connection, query);
         if (table.eof())
             return refuse(unreadable);
-        GuestRates rates{};
+        GuestRates rates {};
         for (int i = 0; i < 4; ++i) {
             bool ok = false;
             rates[i] = int(db::toWholeNumber(table.field(3 + i), &ok));
@@ -59,7 +59,7 @@ void GuestBilling::startNew()
 
 void GuestBilling::continueFrom(int hours, int minutes, int previousAmount)
 {
-    m_counters = {hours, minutes, 0};
+    m_counters = { hours, minutes, 0 };
     m_amount = previousAmount;
     // The saved amount already holds the running hour's quarter; taking it as the price
     // of the completed hours alone would charge that quarter a second time.
@@ -89,7 +89,8 @@ int GuestBilling::runningHourPrice(int minutes) const
 bool GuestBilling::reminderDue(int timeLimit, const QString &remind, int minutes)
 {
     const int reminder = reminderMinute(timeLimit);
-    return remind == QLatin1String("1") && timeLimit > 0 && timeLimit <= 59 && reminder > 0 && minutes == reminder;
+    return remind == QLatin1String("1") && timeLimit > 0 && timeLimit <= 59 && reminder > 0
+        && minutes == reminder;
 }
 
 } // namespace vorlane

@@ -29,8 +29,8 @@ QString ratequery(const QString &rateClass);
 /// rate table. Returns nullopt, with a sentence for the guest in `why`, when the class
 /// is missing or unknown, the table cannot be read, it has no row, or a rate is not a
 /// number. A station that cannot price a guest period never starts one.
-std::optional<GuestRates> loadRates(db::Connection &connection, const QString &rateClass,
-                                    QString *why = nullptr);
+std::optional<GuestRates> loadRates(
+    db::Connection &connection, const QString &rateClass, QString *why = nullptr);
 
 /// The billing of one guest period, second by second, without any window.
 ///
@@ -40,7 +40,10 @@ std::optional<GuestRates> loadRates(db::Connection &connection, const QString &r
 class GuestBilling {
 public:
     GuestBilling() = default;
-    explicit GuestBilling(const GuestRates &rates) : m_rates(rates) {}
+    explicit GuestBilling(const GuestRates &rates)
+        : m_rates(rates)
+    {
+    }
 
     void setRates(const GuestRates &rates) { m_rates = rates; }
     const GuestRates &rates() const { return m_rates; }
@@ -79,7 +82,7 @@ public:
     static bool reminderDue(int timeLimit, const QString &remind, int minutes);
 
 private:
-    GuestRates m_rates{};
+    GuestRates m_rates {};
     PeriodCounters m_counters;
     int m_amount = 0;
     int m_hourAmount = 0;

@@ -18,8 +18,8 @@ namespace vorlane {
 
 namespace {
 
-const TimerWindowTexts kGuestTexts{QStringLiteral("frmtimer2"), QStringLiteral("lbltmr2"), QStringLiteral("On Top"),
-                                   QStringLiteral("Single Click to launch")};
+const TimerWindowTexts kGuestTexts { QStringLiteral("frmtimer2"), QStringLiteral("lbltmr2"),
+    QStringLiteral("On Top"), QStringLiteral("Single Click to launch") };
 
 } // namespace
 
@@ -30,7 +30,7 @@ GuestTimer::GuestTimer(StationContext &context, QWidget *parent)
     m_lblamt->setObjectName(QStringLiteral("lblamt"));
     m_combo1 = new QComboBox(this);
     m_combo1->setObjectName(QStringLiteral("Combo1"));
-    m_combo1->addItems({QStringLiteral("Alarm on"), QStringLiteral("Alarm off")});
+    m_combo1->addItems({ QStringLiteral("Alarm on"), QStringLiteral("Alarm off") });
 
     addDetailRow(QStringLiteral("Login Time :"), m_lbltimer);
     addDetailRow(QStringLiteral("Time Elapsed :"), m_lbltimer2);
@@ -83,8 +83,7 @@ void GuestTimer::load()
 
     m_billing.setRates(*rates);
     if (isContinued())
-        m_billing.continueFrom(m_continueHours, m_continueMinutes,
-                               int(db::toWholeNumber(m_previousAmount)));
+        m_billing.continueFrom(m_continueHours, m_continueMinutes, int(db::toWholeNumber(m_previousAmount)));
     else
         m_billing.startNew();
     publishCounters();
@@ -97,7 +96,7 @@ void GuestTimer::load()
     m_record.setLoginTime(m_lbltimer->text());
 
     setTrayTip(QStringLiteral("Vorlane Timer \nUser Id: ") + state.signedInLogin
-               + QStringLiteral("\nDouble Click to maximize"));
+        + QStringLiteral("\nDouble Click to maximize"));
     m_loaded = true;
 }
 
@@ -108,13 +107,13 @@ void GuestTimer::checkcontinue()
         m_previousAmount = m_record.amount();
         const QString loginTime = m_record.loginTime();
         TimerRecord::splitElapsed(m_record.elapsed(), &m_continueHours, &m_continueMinutes);
-        const PeriodCounters counters{m_continueHours, m_continueMinutes, 0};
+        const PeriodCounters counters { m_continueHours, m_continueMinutes, 0 };
         m_lblamt->setText(QString::number(db::toWholeNumber(m_previousAmount)));
         m_lbltimer2->setText(counters.text());
         setWindowTitle(counters.text() + QStringLiteral(": Vorlane Timer"));
         m_lbltimer->setText(loginTime);
     } else {
-        m_lbltimer2->setText(PeriodCounters{}.text());
+        m_lbltimer2->setText(PeriodCounters {}.text());
         m_lbltimer->setText(db::timeOfDayText(m_context.clock().now().time()));
         m_lblamt->setText(QStringLiteral("0"));
     }
@@ -164,7 +163,8 @@ void GuestTimer::Timer1_Timer()
     showMessageIndicatorIfPending();
 
     const int minuteOfPeriod = m_billing.hours() * 60 + m_billing.minutes();
-    if (GuestBilling::reminderDue(m_timeLimit, remind, m_billing.minutes()) && m_lastReminderAt != minuteOfPeriod) {
+    if (GuestBilling::reminderDue(m_timeLimit, remind, m_billing.minutes())
+        && m_lastReminderAt != minuteOfPeriod) {
         m_lastReminderAt = minuteOfPeriod;
         showReminder();
     }
@@ -176,7 +176,7 @@ void GuestTimer::showReminder()
 {
     if (!m_reminder) {
         m_reminder = new QMessageBox(QMessageBox::Information, QStringLiteral("Vorlane Alert"),
-                                     QStringLiteral("Your session ends in two minutes."), QMessageBox::Ok, this);
+            QStringLiteral("Your session ends in two minutes."), QMessageBox::Ok, this);
         m_reminder->setObjectName(QStringLiteral("reminderNotice"));
         m_reminder->setWindowModality(Qt::NonModal);
         m_reminder->setAttribute(Qt::WA_DeleteOnClose);
@@ -265,7 +265,7 @@ void GuestTimer::saveguest()
 {
     const QString today = db::formatDate(m_context.clock().today());
     m_guestTotals.open(m_context.connection(),
-                       QStringLiteral("Select * from guest_trans where rtrim(gt_date)=DateValue(?)"), {today});
+        QStringLiteral("Select * from guest_trans where rtrim(gt_date)=DateValue(?)"), { today });
     if (m_guestTotals.eof()) {
         m_guestCount += 1;
         m_guestTotals.addNew();

@@ -11,7 +11,7 @@ QString stationRowQuery()
 
 void openStationRow(db::Recordset &row, db::Connection &connection, const QString &computerName)
 {
-    row.open(connection, stationRowQuery(), {computerName.trimmed()});
+    row.open(connection, stationRowQuery(), { computerName.trimmed() });
 }
 
 bool writeStationRow(db::Recordset &row, const StationRowValues &values)

@@ -9,16 +9,16 @@ namespace vorlane {
 namespace db {
 class Connection;
 class Recordset;
-}
+} // namespace db
 
 /// What a timer writes into its station's `machine_master2` row.
 struct StationRowValues {
     QString login;
     QString loginTime;
-    QString logoutTime;               // empty while the period runs
-    QString amount;                   // " " for a member
+    QString logoutTime; // empty while the period runs
+    QString amount; // " " for a member
     QString elapsed;
-    QString date;                     // "mm/dd/yyyy"
+    QString date; // "mm/dd/yyyy"
     std::optional<QString> rateClass; // written by the guest timer only
 };
 

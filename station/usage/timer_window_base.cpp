@@ -68,7 +68,8 @@ TimerWindowBase::TimerWindowBase(StationContext &context, const TimerWindowTexts
     m_image1->setCursor(Qt::SizeAllCursor);
     m_image1->installEventFilter(this);
     auto *title = new QLabel(QStringLiteral("Vorlane Timer"), this);
-    m_label3 = textButton(QStringLiteral("Label3"), QStringLiteral("_"), QStringLiteral("Click to minimize"), this);
+    m_label3 = textButton(
+        QStringLiteral("Label3"), QStringLiteral("_"), QStringLiteral("Click to minimize"), this);
     m_label2 = textButton(QStringLiteral("Label2"), QStringLiteral("x"), {}, this);
 
     m_lbltimer = new QLabel(this);
@@ -91,8 +92,8 @@ TimerWindowBase::TimerWindowBase(StationContext &context, const TimerWindowTexts
     m_label5 = textButton(QStringLiteral("Label5"), QStringLiteral("Message"), {}, this);
     m_label5->setVisible(false);
     m_aboutvl = textButton(QStringLiteral("aboutvl"), QStringLiteral("About Vorlane"), {}, this);
-    for (QWidget *pointing : {static_cast<QWidget *>(m_logout), static_cast<QWidget *>(m_label5),
-                              static_cast<QWidget *>(m_aboutvl)})
+    for (QWidget *pointing : { static_cast<QWidget *>(m_logout), static_cast<QWidget *>(m_label5),
+             static_cast<QWidget *>(m_aboutvl) })
         pointing->setCursor(Qt::PointingHandCursor);
 
     m_timer1 = new QTimer(this);

@@ -23,7 +23,10 @@ class StationContext;
 class TimerLabel : public QLabel {
     Q_OBJECT
 public:
-    explicit TimerLabel(const QString &text = {}, QWidget *parent = nullptr) : QLabel(text, parent) {}
+    explicit TimerLabel(const QString &text = {}, QWidget *parent = nullptr)
+        : QLabel(text, parent)
+    {
+    }
 
 Q_SIGNALS:
     void clicked();
@@ -34,10 +37,10 @@ protected:
 
 /// What differs between the member's and the guest's timer window.
 struct TimerWindowTexts {
-    QString windowName;      // objectName of the window
-    QString logoutName;      // objectName of the "Logout" label
-    QString onTopText;       // text of Check1
-    QString listTip;         // tip of List1
+    QString windowName; // objectName of the window
+    QString logoutName; // objectName of the "Logout" label
+    QString onTopText; // text of Check1
+    QString listTip; // tip of List1
 };
 
 /// The window mechanics that the member timer and the guest timer share: the
@@ -131,9 +134,9 @@ protected:
     bool m_loggingOut = false;
     bool m_savedCleanly = true;
 
-    QLabel *m_lbltimer = nullptr;   // login time
-    QLabel *m_lbltimer2 = nullptr;  // elapsed time
-    QLabel *m_lbltimer3 = nullptr;  // logout time
+    QLabel *m_lbltimer = nullptr; // login time
+    QLabel *m_lbltimer2 = nullptr; // elapsed time
+    QLabel *m_lbltimer3 = nullptr; // logout time
     QCheckBox *m_check1 = nullptr;
     QTimer *m_timer1 = nullptr;
     QTimer *m_timer2 = nullptr;

@@ -9,7 +9,10 @@ QString UsageLog::fileIn(const QString &systemFolder)
     return QDir(systemFolder).filePath(QString::fromLatin1(kFileName));
 }
 
-UsageLog::UsageLog(const QString &file) : m_file(file) {}
+UsageLog::UsageLog(const QString &file)
+    : m_file(file)
+{
+}
 
 UsageLog::~UsageLog() = default;
 
@@ -35,7 +38,7 @@ void UsageLog::close()
 bool UsageLog::writeStart(const QString &login, const QString &date, const QString &loginTime)
 {
     return write(QStringLiteral("\r\n") + login + QLatin1Char('|') + date + QStringLiteral(" | ") + loginTime
-                 + QStringLiteral(" | "));
+        + QStringLiteral(" | "));
 }
 
 bool UsageLog::writeEnd(const QString &elapsed, const QString &logoutTime, const QString &amount)

@@ -9,7 +9,7 @@ using namespace vorlane;
 
 namespace {
 
-const GuestRates kRates{10, 18, 25, 30};
+const GuestRates kRates { 10, 18, 25, 30 };
 
 /// A new period after `ticks` one-second ticks.
 GuestBilling afterTicks(int ticks, GuestBilling billing = GuestBilling(kRates))
@@ -21,7 +21,10 @@ GuestBilling afterTicks(int ticks, GuestBilling billing = GuestBilling(kRates))
     return billing;
 }
 
-int minutes(int m) { return m * 60; }
+int minutes(int m)
+{
+    return m * 60;
+}
 
 } // namespace
 
@@ -79,9 +82,11 @@ TEST(GuestBilling, TimeLimitAndReminder)
     EXPECT_TRUE(GuestBilling::reminderDue(30, QStringLiteral("1"), 28));
     EXPECT_FALSE(GuestBilling::reminderDue(30, QStringLiteral("0"), 28)) << "alarm off";
     EXPECT_FALSE(GuestBilling::reminderDue(30, QStringLiteral("1"), 29));
-    EXPECT_FALSE(GuestBilling::reminderDue(2, QStringLiteral("1"), 0)) << "the reminder minute 0 is never used";
+    EXPECT_FALSE(GuestBilling::reminderDue(2, QStringLiteral("1"), 0))
+        << "the reminder minute 0 is never used";
     EXPECT_FALSE(GuestBilling::reminderDue(0, QStringLiteral("1"), -2));
-    EXPECT_FALSE(GuestBilling::reminderDue(60, QStringLiteral("1"), 58)) << "a limit of 60 never ends the period";
+    EXPECT_FALSE(GuestBilling::reminderDue(60, QStringLiteral("1"), 58))
+        << "a limit of 60 never ends the period";
 }
 
 TEST(GuestRatesLoading, ReadsTheClassTableAndRefusesWhatCannotBePriced)
@@ -92,14 +97,14 @@ TEST(GuestRatesLoading, ReadsTheClassTableAndRefusesWhatCannotBePriced)
     ASSERT_GE(columns.size(), 7);
     connection.execute(QStringLiteral("update rates_master_semicabin set %1=?, %2=?, %3=?, %4=?")
                            .arg(columns[3], columns[4], columns[5], columns[6]),
-                       {12, 20, 27, 33});
+        { 12, 20, 27, 33 });
 
     QString why;
     const auto rates = loadRates(connection, QStringLiteral("Slot II"), &why);
     ASSERT_TRUE(rates.has_value()) << why.toStdString();
-    EXPECT_EQ(*rates, (GuestRates{12, 20, 27, 33}));
+    EXPECT_EQ(*rates, (GuestRates { 12, 20, 27, 33 }));
 
-    for (const QString &unknown : {QString(), QStringLiteral("Slot IV"), QStringLiteral("slot i")}) {
+    for (const QString &unknown : { QString(), QStringLiteral("Slot IV"), QStringLiteral("slot i") }) {
         why.clear();
         EXPECT_FALSE(loadRates(connection, unknown, &why).has_value()) << unknown.toStdString();
         EXPECT_TRUE(why.contains(QStringLiteral("Slot I, Slot II or Slot III")));
@@ -108,5 +113,6 @@ TEST(GuestRatesLoading, ReadsTheClassTableAndRefusesWhatCannotBePriced)
     connection.execute(QStringLiteral("delete from rates_master_cabin"));
     EXPECT_FALSE(loadRates(connection, QStringLiteral("Slot III"), &why).has_value()) << "no price row";
     connection.execute(QStringLiteral("update rates_master set %1=NULL").arg(columns[4]));
-    EXPECT_FALSE(loadRates(connection, QStringLiteral("Slot I"), &why).has_value()) << "a rate that is no number";
+    EXPECT_FALSE(loadRates(connection, QStringLiteral("Slot I"), &why).has_value())
+        << "a rate that is no number";
 }

@@ -21,13 +21,15 @@ class GuestStation : public ::testing::Test {
 protected:
     void SetUp() override
     {
+        // Thousands of ticks rewrite the store; the flush before each rename is not under test here.
+        f.registry->setDurability(Registry::Durability::NoFlush);
         connection = &f.openDatabase();
         const QStringList columns = db::columnNames(QStringLiteral("rates_master"));
         connection->execute(QStringLiteral("update rates_master set %1=?, %2=?, %3=?, %4=?")
                                 .arg(columns[3], columns[4], columns[5], columns[6]),
-                            {10, 18, 25, 30});
+            { 10, 18, 25, 30 });
         connection->execute(QStringLiteral("insert into machine_master2 (machinename) values (?)"),
-                            {f.state().computerName});
+            { f.state().computerName });
         f.state().signedInLogin = QStringLiteral("guest");
         f.state().signInKind = QStringLiteral("gust");
     }
@@ -64,7 +66,7 @@ protected:
     QVariantList stationRow()
     {
         db::Recordset row(*connection, QStringLiteral("select * from machine_master2 where machinename=?"),
-                          {f.state().computerName});
+            { f.state().computerName });
         QVariantList fields;
         for (int i = 0; !row.eof() && i < row.fieldCount(); ++i)
             fields << row.field(i);
@@ -75,12 +77,12 @@ protected:
     QVariantList guestDay(const QString &date = QStringLiteral("12/08/2026"))
     {
         db::Recordset day(*connection,
-                          QStringLiteral("select gt_number,gt_charge from guest_trans where rtrim(gt_date)=DateValue(?)"),
-                          {date});
+            QStringLiteral("select gt_number,gt_charge from guest_trans where rtrim(gt_date)=DateValue(?)"),
+            { date });
         if (day.eof())
             return {};
         EXPECT_EQ(day.recordCount(), 1);
-        return {db::toWholeNumber(day.field(0)), db::toWholeNumber(day.field(1))};
+        return { db::toWholeNumber(day.field(0)), db::toWholeNumber(day.field(1)) };
     }
 
     StationFixture f;
@@ -88,3 +90,8 @@ protected:
 };
 
 } // namespace vorlane::test
+
+inline void PrintTo(const QString &text, std::ostream *out)
+{
+    *out << '"' << text.toStdString() << '"';
+}

@@ -61,7 +61,7 @@ TEST_F(GuestStation, EveryTickRecordsWhatWasShownBeforeIt)
 
     // The backup file follows the record every second, so a restart finds the period.
     f.registry->regsetvalue(RegRoot::CurrentUser, QString::fromLatin1(kTimersKey), QStringLiteral("Elapsed"),
-                            QStringLiteral("lost"), REG_SZ);
+        QStringLiteral("lost"), REG_SZ);
     TimerRecord(*f.registry, f.state().timerBackupFile).restoreBackup();
     EXPECT_EQ(value(QStringLiteral("Elapsed")).toString(), QStringLiteral("0 : 0 : 59"));
 }
@@ -76,8 +76,8 @@ TEST_F(GuestStation, LogoutClosesThePeriodEverywhere)
 
     EXPECT_TRUE(timer->savedCleanly());
     EXPECT_FALSE(timer->isVisible());
-    EXPECT_EQ(f.navigator.calls, QStringList{QStringLiteral("showLockScreen")});
-    EXPECT_EQ(guestDay(), (QVariantList{1, 18}));
+    EXPECT_EQ(f.navigator.calls, QStringList { QStringLiteral("showLockScreen") });
+    EXPECT_EQ(guestDay(), (QVariantList { 1, 18 }));
     EXPECT_EQ(value(QStringLiteral("Status")).toInt(), 0);
     EXPECT_EQ(value(QStringLiteral("LogoutTime")).toString(), QStringLiteral("10:20:00 AM"));
     EXPECT_EQ(value(QStringLiteral("Elapsed")).toString(), QStringLiteral("0 : 20 : 0"));
@@ -101,25 +101,26 @@ TEST_F(GuestStation, LogoutClosesThePeriodEverywhere)
 TEST_F(GuestStation, DayTotalsCountEachPeriodOnceAndAddTheAmounts)
 {
     start()->lbltmr2_Click();
-    EXPECT_EQ(guestDay(), (QVariantList{1, 0})) << "logged out before the first tick";
+    EXPECT_EQ(guestDay(), (QVariantList { 1, 0 })) << "logged out before the first tick";
 
     auto second = start();
     tick(*second, 30);
     second->lbltmr2_Click();
-    EXPECT_EQ(guestDay(), (QVariantList{2, 10}));
+    EXPECT_EQ(guestDay(), (QVariantList { 2, 10 }));
 
     f.clock.advanceSeconds(24 * 3600);
     auto nextDay = start();
-    tick(*nextDay, 3600);
+    tick(*nextDay, 959);
     nextDay->lbltmr2_Click();
-    EXPECT_EQ(guestDay(), (QVariantList{2, 10}));
-    EXPECT_EQ(guestDay(QStringLiteral("12/09/2026")), (QVariantList{1, 40}));
+    EXPECT_EQ(guestDay(), (QVariantList { 2, 10 }));
+    EXPECT_EQ(guestDay(QStringLiteral("12/09/2026")), (QVariantList { 1, 18 }));
 }
 
 TEST_F(GuestStation, ContinuedPeriodAddsOnlyTheContinuedTime)
 {
-    connection->execute(QStringLiteral("insert into guest_trans (gt_date, gt_number, gt_charge) values (?, 3, 100)"),
-                        {QStringLiteral("12/08/2026")});
+    connection->execute(
+        QStringLiteral("insert into guest_trans (gt_date, gt_number, gt_charge) values (?, 3, 100)"),
+        { QStringLiteral("12/08/2026") });
     set(QStringLiteral("Continue"), 1, REG_DWORD);
     set(QStringLiteral("Amount"), QStringLiteral("40"));
     set(QStringLiteral("Elapsed"), QStringLiteral("1 : 5 : 30"));
@@ -135,13 +136,13 @@ TEST_F(GuestStation, ContinuedPeriodAddsOnlyTheContinuedTime)
     tick(*timer, 59 + 60 * 11); // to 1 h 17 min: the second quarter
     EXPECT_EQ(text(*timer, "lblamt"), QStringLiteral("48"));
     timer->lbltmr2_Click();
-    EXPECT_EQ(guestDay(), (QVariantList{3, 108}));
+    EXPECT_EQ(guestDay(), (QVariantList { 3, 108 }));
     EXPECT_EQ(value(QStringLiteral("Continue")).toInt(), 0);
 
     // Continued and left at once: nothing more is due.
     set(QStringLiteral("Continue"), 1, REG_DWORD);
     start()->lbltmr2_Click();
-    EXPECT_EQ(guestDay(), (QVariantList{3, 108}));
+    EXPECT_EQ(guestDay(), (QVariantList { 3, 108 }));
 }
 
 TEST_F(GuestStation, TimeLimitEndsThePeriodAtItsMinuteOfAnyHour)
@@ -153,14 +154,17 @@ TEST_F(GuestStation, TimeLimitEndsThePeriodAtItsMinuteOfAnyHour)
     tick(*first, 60);
     EXPECT_TRUE(first->isLoggingOut());
     EXPECT_EQ(value(QStringLiteral("Elapsed")).toString(), QStringLiteral("0 : 29 : 59"));
-    EXPECT_EQ(guestDay(), (QVariantList{1, 18}));
+    EXPECT_EQ(guestDay(), (QVariantList { 1, 18 }));
 
-    // Set while the period runs, the limit is read every second.
+    // A later hour (a continued period), with the limit set while the period runs.
     set(QStringLiteral("TimeLimit"), QStringLiteral("0"));
+    set(QStringLiteral("Continue"), 1, REG_DWORD);
+    set(QStringLiteral("Elapsed"), QStringLiteral("1 : 27 : 0"));
+    set(QStringLiteral("Amount"), QStringLiteral("48"));
     auto later = start();
-    tick(*later, 3599 + 60 * 10);
+    tick(*later, 30);
     set(QStringLiteral("TimeLimit"), QStringLiteral("30"));
-    tick(*later, 60 * 19);
+    tick(*later, 59 + 60 - 30);
     EXPECT_FALSE(later->isLoggingOut());
     tick(*later, 60);
     EXPECT_TRUE(later->isLoggingOut());
@@ -169,14 +173,14 @@ TEST_F(GuestStation, TimeLimitEndsThePeriodAtItsMinuteOfAnyHour)
 
 TEST_F(GuestStation, NoTimeLimitAtZeroOrSixty)
 {
-    for (const char *limit : {"0", "60"}) {
-        set(QStringLiteral("TimeLimit"), QString::fromLatin1(limit));
-        auto timer = start();
-        tick(*timer, 2 * 3600 + 60);
-        EXPECT_FALSE(timer->isLoggingOut()) << limit;
-        EXPECT_EQ(timer->remindersShown(), 0) << limit;
-        timer->lbltmr2_Click();
-    }
+    set(QStringLiteral("TimeLimit"), QStringLiteral("60"));
+    auto timer = start();
+    tick(*timer, 3500);
+    set(QStringLiteral("TimeLimit"), QStringLiteral("0"));
+    tick(*timer, 200); // through minute 0 of the next hour
+    EXPECT_FALSE(timer->isLoggingOut());
+    EXPECT_EQ(timer->billing().hours(), 1);
+    EXPECT_EQ(timer->remindersShown(), 0);
 }
 
 TEST_F(GuestStation, ReminderTwoMinutesBeforeTheLimitWhenTheAlarmIsOn)
@@ -193,6 +197,7 @@ TEST_F(GuestStation, ReminderTwoMinutesBeforeTheLimitWhenTheAlarmIsOn)
     EXPECT_EQ(timer->remindersShown(), 1) << "once, not every second of the minute";
     timer->lbltmr2_Click();
 
+    set(QStringLiteral("TimeLimit"), QStringLiteral("5")); // the logout reset it
     auto silent = start();
     silent->findChild<QComboBox *>(QStringLiteral("Combo1"))->setCurrentIndex(1);
     EXPECT_EQ(value(QStringLiteral("Remind")).toString(), QStringLiteral("0"));
@@ -213,8 +218,9 @@ TEST_F(GuestStation, UsageLogHoldsOneLinePerPeriod)
 
     QFile log(UsageLog::fileIn(f.folders.systemFolder()));
     ASSERT_TRUE(log.open(QIODevice::ReadOnly));
-    EXPECT_EQ(log.readAll(), QByteArray("\r\nguest|12/08/2026 | 10:00:00 AM | 0 : 10 : 0 | 10:10:00 AM | 10"
-                                        "\r\nguest|12/08/2026 | 10:15:00 AM | 0 : 1 : 1 | 10:16:01 AM | 10"));
+    EXPECT_EQ(log.readAll(),
+        QByteArray("\r\nguest|12/08/2026 | 10:00:00 AM | 0 : 10 : 0 | 10:10:00 AM | 10"
+                   "\r\nguest|12/08/2026 | 10:15:00 AM | 0 : 1 : 1 | 10:16:01 AM | 10"));
 }
 
 TEST_F(GuestStation, FailedLogoutLeavesThePeriodOpenForTheNextStart)
@@ -232,18 +238,27 @@ TEST_F(GuestStation, FailedLogoutLeavesThePeriodOpenForTheNextStart)
     connection->setBusyTimeout(30000);
 
     EXPECT_FALSE(timer->savedCleanly());
-    EXPECT_EQ(f.navigator.calls, QStringList{QStringLiteral("showLockScreen")}) << "the logout still ends";
+    EXPECT_EQ(f.navigator.calls, QStringList { QStringLiteral("showLockScreen") }) << "the logout still ends";
     EXPECT_EQ(value(QStringLiteral("Status")).toInt(), 1);
     EXPECT_EQ(value(QStringLiteral("Amount")).toString(), QStringLiteral("10"));
     EXPECT_EQ(guestDay(), QVariantList());
     TimerRecord(*f.registry, f.state().timerBackupFile).restoreBackup();
+    EXPECT_EQ(value(QStringLiteral("Status")).toInt(), 1);
+
+    // The database lost altogether: the same, and no crash.
+    set(QStringLiteral("Status"), 0, REG_DWORD);
+    auto lost = start();
+    tick(*lost, 5);
+    connection->close();
+    lost->lbltmr2_Click();
+    EXPECT_FALSE(lost->savedCleanly());
     EXPECT_EQ(value(QStringLiteral("Status")).toInt(), 1);
 }
 
 TEST_F(GuestStation, StationThatCannotPriceStartsNoPeriod)
 {
     set(QStringLiteral("Status"), 0, REG_DWORD);
-    for (const char *rateType : {"", "Slot 4"}) {
+    for (const char *rateType : { "", "Slot 4" }) {
         set(QStringLiteral("RateType"), QString::fromLatin1(rateType));
         QString why;
         EXPECT_FALSE(GuestTimer::canPrice(*f.context, &why));

@@ -83,8 +83,7 @@ TEST_F(GuestStation, MessageIndicatorAboutAndQuickLaunch)
     const QString program = QDir(f.folders.root()).filePath(QStringLiteral("editor"));
     ASSERT_TRUE(writeStationText(program, QStringLiteral("#!/bin/sh\n")));
     ASSERT_TRUE(writeStationText(QDir(f.folders.systemFilesFolder()).filePath(QStringLiteral("programs.log")),
-                                 QStringLiteral("/nowhere/gone | Gone\r\n") + program
-                                     + QStringLiteral(" | Text editor\r\n")));
+        QStringLiteral("/nowhere/gone | Gone\r\n") + program + QStringLiteral(" | Text editor\r\n")));
     f.state().pendingMessage = QStringLiteral("cleared when the period starts");
     auto timer = start();
     EXPECT_TRUE(f.state().pendingMessage.isEmpty());
@@ -94,7 +93,8 @@ TEST_F(GuestStation, MessageIndicatorAboutAndQuickLaunch)
     EXPECT_EQ(list->item(1)->text(), QStringLiteral("Text editor"));
     timer->List1_Click(list->item(0));
     timer->List1_Click(list->item(1));
-    EXPECT_EQ(f.system->actions().filter(QStringLiteral("launch")), QStringList{QStringLiteral("launch ") + program});
+    EXPECT_EQ(f.system->actions().filter(QStringLiteral("launch")),
+        QStringList { QStringLiteral("launch ") + program });
 
     TimerLabel *indicator = label(*timer, "Label5");
     tick(*timer, 1);
@@ -106,7 +106,8 @@ TEST_F(GuestStation, MessageIndicatorAboutAndQuickLaunch)
     EXPECT_TRUE(f.navigator.calls.contains(QStringLiteral("showMessageWindow")));
 
     QTest::mouseClick(label(*timer, "aboutvl"), Qt::LeftButton);
-    EXPECT_TRUE(f.system->actions().contains(QStringLiteral("openUrl ") + QLatin1String(TimerWindowBase::kProductWebSite)));
+    EXPECT_TRUE(f.system->actions().contains(
+        QStringLiteral("openUrl ") + QLatin1String(TimerWindowBase::kProductWebSite)));
 
     timer->lbltmr2_Click();
     EXPECT_TRUE(f.state().pendingMessage.isEmpty());
@@ -119,10 +120,11 @@ TEST_F(GuestStation, DraggingImage1MovesTheWindow)
     QWidget *handle = timer->findChild<QLabel *>(QStringLiteral("Image1"));
     const QPointF grab = handle->mapToGlobal(QPointF(5, 5));
     const QPoint before = timer->pos();
-    QMouseEvent press(QEvent::MouseButtonPress, QPointF(5, 5), grab, Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+    QMouseEvent press(
+        QEvent::MouseButtonPress, QPointF(5, 5), grab, Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
     QCoreApplication::sendEvent(handle, &press);
     QMouseEvent drag(QEvent::MouseMove, QPointF(45, 25), grab + QPointF(40, 20), Qt::NoButton, Qt::LeftButton,
-                     Qt::NoModifier);
+        Qt::NoModifier);
     QCoreApplication::sendEvent(handle, &drag);
     EXPECT_EQ(timer->pos(), before + QPoint(40, 20));
 }
