@@ -6,11 +6,13 @@ scripts/install-deps.sh
 scripts/build.sh
 
 demo="$PWD/demo"
+database="$demo/server/systemfiles/vlsystem.mdb"
 mkdir -p "$demo"
-if [ ! -f "$demo/server/systemfiles/vlsystem.mdb" ]; then
+if [ ! -f "$database" ]; then
   build/server/vorlane-server --init-database "$demo/server"
 else
-  echo "Demo database already exists: $demo/server/systemfiles/vlsystem.mdb (kept)"
+  echo "Demo database already exists: $database (kept)."
+  echo "Its passwords were printed when it was created; remove $demo to start afresh with new ones."
 fi
 
 # The server, in the background on the demo folder. The station part follows.
