@@ -13,12 +13,11 @@ namespace vorlane {
 
 namespace {
 
-const TimerWindowTexts kMemberTexts{QStringLiteral("frmtimer"), QStringLiteral("lbltmr"),
-                                    QStringLiteral("Always on top"), QStringLiteral("Click to launch")};
+const TimerWindowTexts kMemberTexts { QStringLiteral("frmtimer"), QStringLiteral("lbltmr"),
+    QStringLiteral("Always on top"), QStringLiteral("Click to launch") };
 
 /// Runs one step of the period's bookkeeping; a failure is passed over. Returns whether it ran through.
-template <typename Step>
-bool attempt(Step &&step)
+template <typename Step> bool attempt(Step &&step)
 {
     try {
         step();
@@ -53,7 +52,7 @@ void MemberTimer::load()
     m_savedCleanly = true;
     openUsageLog();
 
-    m_counters = PeriodCounters{};
+    m_counters = PeriodCounters {};
     m_lbltimer2->setText(m_counters.text());
     m_lbltimer->setText(db::timeOfDayText(m_context.clock().now().time()));
     m_lbltimer3->clear();
@@ -64,14 +63,15 @@ void MemberTimer::load()
 
     db::Connection &connection = m_context.connection();
     if (!attempt([&] {
-            m_usage.open(connection, QStringLiteral("select * from client_trans where cl_login =?"), {login});
+            m_usage.open(
+                connection, QStringLiteral("select * from client_trans where cl_login =?"), { login });
         }))
         m_usage.close();
     if (!attempt([&] {
             m_account.open(connection,
-                           QStringLiteral("select cl_duration,cl_edate,cl_status,cl_info from client_master "
-                                          "where cl_login =?"),
-                           {login});
+                QStringLiteral("select cl_duration,cl_edate,cl_status,cl_info from client_master "
+                               "where cl_login =?"),
+                { login });
         }))
         m_account.close();
     m_accountRead = attempt([&] {
@@ -101,7 +101,8 @@ void MemberTimer::load()
             m_used = MemberUsage::fromColumns(m_usage.field(1), m_usage.field(2));
     });
 
-    setTrayTip(QStringLiteral("Vorlane Timer \n User Id: ") + login + QStringLiteral("\n Double Click to maximize"));
+    setTrayTip(
+        QStringLiteral("Vorlane Timer \n User Id: ") + login + QStringLiteral("\n Double Click to maximize"));
     publishCounters();
     m_loaded = true;
 }
@@ -210,8 +211,8 @@ bool MemberTimer::writeRunningTotals()
         if (m_usage.eof()) {
             // No usage row yet: only a member that still exists gets one.
             const db::Recordset member(m_context.connection(),
-                                       QStringLiteral("select cl_login from client_master where cl_login=?"),
-                                       {m_context.state().signedInLogin});
+                QStringLiteral("select cl_login from client_master where cl_login=?"),
+                { m_context.state().signedInLogin });
             if (member.eof())
                 throw std::runtime_error("no account");
             m_usage.addNew();
@@ -287,12 +288,14 @@ void MemberTimer::moveToExpired()
         db::Transaction move(connection);
         if (m_account.isOpen() && !m_account.eof()) {
             const QString info = m_account.field(3).toString();
-            m_account.setField(3, info + QStringLiteral("Previous Usage - ") + QString::number(m_used.hours())
-                                      + QStringLiteral(":") + QString::number(m_used.minutes()));
+            m_account.setField(3,
+                info + QStringLiteral("Previous Usage - ") + QString::number(m_used.hours())
+                    + QStringLiteral(":") + QString::number(m_used.minutes()));
             m_account.update();
         }
-        connection.execute(QStringLiteral("insert into client_expired select * from client_master where cl_login=?"),
-                           {login});
+        connection.execute(
+            QStringLiteral("insert into client_expired select * from client_master where cl_login=?"),
+            { login });
         if (m_usage.isOpen() && !m_usage.eof())
             m_usage.deleteCurrent();
         if (m_account.isOpen() && !m_account.eof())

@@ -67,7 +67,7 @@ private:
     double m_allowance = 0.0;
     QDate m_expiry;
     bool m_accountRead = false;
-    db::Recordset m_usage;   // client_trans of the member
+    db::Recordset m_usage; // client_trans of the member
     db::Recordset m_account; // cl_duration, cl_edate, cl_status, cl_info
     bool m_loaded = false;
     bool m_activated = false;

@@ -66,12 +66,12 @@ class Installation {
 public:
     Installation()
     {
-        for (const char *sub : {"server", "station", "registry", "system"})
+        for (const char *sub : { "server", "station", "registry", "system" })
             QDir(root.path()).mkpath(QString::fromLatin1(sub));
     }
     ~Installation()
     {
-        for (QProcess *process : {&station, &server})
+        for (QProcess *process : { &station, &server })
             stop(*process);
     }
 
@@ -99,8 +99,9 @@ public:
     bool initDatabase(QByteArray *output)
     {
         QProcess init;
-        init.start(serverExecutable(), {QStringLiteral("--init-database"), path("server"),
-                                        QStringLiteral("--admin-password"), QStringLiteral("admin")});
+        init.start(serverExecutable(),
+            { QStringLiteral("--init-database"), path("server"), QStringLiteral("--admin-password"),
+                QStringLiteral("admin") });
         init.waitForFinished(60000);
         *output = init.readAllStandardOutput() + init.readAllStandardError();
         return init.exitStatus() == QProcess::NormalExit && init.exitCode() == 0;
@@ -128,7 +129,8 @@ public:
         qint64 lastSent = -1000;
         while (clock.elapsed() < 30000 && !server.waitForFinished(0) && server.state() == QProcess::Running) {
             if (clock.elapsed() - lastSent >= 200) {
-                probe.writeDatagram(computerName.toLatin1(), QHostAddress::LocalHost, ports::serverDiscovery());
+                probe.writeDatagram(
+                    computerName.toLatin1(), QHostAddress::LocalHost, ports::serverDiscovery());
                 lastSent = clock.elapsed();
             }
             if (probe.waitForReadyRead(50))
@@ -142,8 +144,8 @@ public:
     {
         QProcess setup;
         setup.setProcessEnvironment(stationEnvironment());
-        setup.start(stationExecutable(), {QStringLiteral("--setup"), QStringLiteral("--server"),
-                                          QStringLiteral("localhost")});
+        setup.start(stationExecutable(),
+            { QStringLiteral("--setup"), QStringLiteral("--server"), QStringLiteral("localhost") });
         const bool ended = setup.waitForFinished(20000);
         *output = setup.readAllStandardOutput() + setup.readAllStandardError();
         if (!ended) {
@@ -180,8 +182,9 @@ struct Observer {
     bool stationRegistered(const QString &computerName)
     {
         try {
-            db::Recordset row(connection, QStringLiteral("select machinename from machine_master2 where machinename=?"),
-                              {computerName});
+            db::Recordset row(connection,
+                QStringLiteral("select machinename from machine_master2 where machinename=?"),
+                { computerName });
             return !row.eof();
         } catch (const db::Error &) {
             return false;
@@ -191,7 +194,8 @@ struct Observer {
     /// Hours and minutes of each usage row of `login`.
     QList<QPair<qint64, qint64>> usage(const QString &login)
     {
-        db::Recordset rows(connection, QStringLiteral("select * from client_trans where cl_login=?"), {login});
+        db::Recordset rows(
+            connection, QStringLiteral("select * from client_trans where cl_login=?"), { login });
         QList<QPair<qint64, qint64>> all;
         for (; !rows.eof(); rows.moveNext())
             all << qMakePair(db::toWholeNumber(rows.field(1)), db::toWholeNumber(rows.field(2)));
@@ -200,7 +204,8 @@ struct Observer {
 
     qint64 status(const QString &login)
     {
-        db::Recordset row(connection, QStringLiteral("select cl_status from client_master where cl_login=?"), {login});
+        db::Recordset row(
+            connection, QStringLiteral("select cl_status from client_master where cl_login=?"), { login });
         return row.eof() ? -1 : db::toWholeNumber(row.field(0));
     }
 
@@ -229,11 +234,13 @@ TEST(MemberCrash, InterruptedPeriodIsAddedOnceAtTheNextStart)
     Observer observer(install);
     const QString login = QStringLiteral("bob");
     observer.connection.execute(
-        QStringLiteral("insert into client_master (cl_login, cl_passwd, cl_sdate, cl_edate, cl_duration, cl_amount, "
-                       "cl_paid, cl_status) values (?, ?, ?, ?, ?, ?, ?, ?)"),
-        {login, QStringLiteral("pw"), QStringLiteral("01/02/2020"), QStringLiteral("01/01/2100"),
-         QStringLiteral("100"), 500, 500, 0});
-    observer.connection.execute(QStringLiteral("insert into client_trans values (?, ?, ?)"), {login, 3, 55});
+        QStringLiteral(
+            "insert into client_master (cl_login, cl_passwd, cl_sdate, cl_edate, cl_duration, cl_amount, "
+            "cl_paid, cl_status) values (?, ?, ?, ?, ?, ?, ?, ?)"),
+        { login, QStringLiteral("pw"), QStringLiteral("01/02/2020"), QStringLiteral("01/01/2100"),
+            QStringLiteral("100"), 500, 500, 0 });
+    observer.connection.execute(
+        QStringLiteral("insert into client_trans values (?, ?, ?)"), { login, 3, 55 });
 
     install.startServer();
     if (install.discover().isEmpty())
@@ -271,7 +278,8 @@ TEST(MemberCrash, InterruptedPeriodIsAddedOnceAtTheNextStart)
         state.signedInLogin = login;
         state.signInKind = QString::fromLatin1(kKindMember);
         context.connection().open(install.databaseFile());
-        observer.connection.execute(QStringLiteral("update client_master set cl_status=1 where cl_login=?"), {login});
+        observer.connection.execute(
+            QStringLiteral("update client_master set cl_status=1 where cl_login=?"), { login });
 
         MemberTimer timer(context);
         timer.load();
@@ -292,7 +300,7 @@ TEST(MemberCrash, InterruptedPeriodIsAddedOnceAtTheNextStart)
         context.setNavigator(nullptr);
         context.connection().close();
     }
-    EXPECT_EQ(observer.usage(login), (Usage{{3, 55}})) << "nothing written before the crash";
+    EXPECT_EQ(observer.usage(login), (Usage { { 3, 55 } })) << "nothing written before the crash";
     EXPECT_EQ(observer.status(login), 1);
 
     // The next start closes the period from the record: 3:55 + 1:06 = 5:01.
@@ -300,7 +308,7 @@ TEST(MemberCrash, InterruptedPeriodIsAddedOnceAtTheNextStart)
     install.startStation();
     ASSERT_TRUE(waitUntil([&] { return observer.stationRegistered(install.computerName); }, 90000))
         << "the restarted station did not reach its lock screen";
-    EXPECT_EQ(observer.usage(login), (Usage{{5, 1}}));
+    EXPECT_EQ(observer.usage(login), (Usage { { 5, 1 } }));
     EXPECT_EQ(observer.status(login), 0);
     EXPECT_EQ(observer.timerValue(QStringLiteral("Status")).toInt(), 0);
 
@@ -309,7 +317,7 @@ TEST(MemberCrash, InterruptedPeriodIsAddedOnceAtTheNextStart)
     observer.connection.execute(QStringLiteral("delete from machine_master2"));
     install.startStation();
     ASSERT_TRUE(waitUntil([&] { return observer.stationRegistered(install.computerName); }, 90000));
-    EXPECT_EQ(observer.usage(login), (Usage{{5, 1}})) << "the period is added exactly once";
+    EXPECT_EQ(observer.usage(login), (Usage { { 5, 1 } })) << "the period is added exactly once";
     EXPECT_EQ(observer.status(login), 0);
 }
 

@@ -30,7 +30,7 @@ TEST_F(MemberStation, ExpiryDateTodayEndsThePeriodOnTheFirstTick)
     EXPECT_EQ(timer->usage().usedText(), QStringLiteral("3.20")) << "nothing is counted in the expiring tick";
     EXPECT_TRUE(f.state().slotExpired);
     EXPECT_FALSE(f.state().expiryPending);
-    EXPECT_EQ(f.navigator.calls, QStringList{QStringLiteral("showLockScreen")});
+    EXPECT_EQ(f.navigator.calls, QStringList { QStringLiteral("showLockScreen") });
 
     // The account moved: the next sign-in finds no such login.
     EXPECT_EQ(account(QStringLiteral("cl_login")).toString(), QStringLiteral("<no row>"));
@@ -38,7 +38,8 @@ TEST_F(MemberStation, ExpiryDateTodayEndsThePeriodOnTheFirstTick)
     const QString expired = QStringLiteral("client_expired");
     EXPECT_EQ(account(QStringLiteral("cl_status"), expired).toInt(), 0);
     EXPECT_EQ(account(QStringLiteral("cl_passwd"), expired).toString(), QStringLiteral("pw"));
-    EXPECT_EQ(account(QStringLiteral("cl_info"), expired).toString(), QStringLiteral("regular. Previous Usage - 3:20"));
+    EXPECT_EQ(account(QStringLiteral("cl_info"), expired).toString(),
+        QStringLiteral("regular. Previous Usage - 3:20"));
     EXPECT_EQ(value(QStringLiteral("Status")).toInt(), 0);
     EXPECT_EQ(value(QStringLiteral("Amount")).toString(), QString());
 }
@@ -89,10 +90,10 @@ TEST_F(MemberStation, AllowanceOfTenEndsAtTheRollOverToTenHours)
 
     EXPECT_TRUE(f.state().slotExpired);
     EXPECT_EQ(account(QStringLiteral("cl_hrselapsed"), QStringLiteral("client_trans")).toString(),
-              QStringLiteral("<no row>"));
+        QStringLiteral("<no row>"));
     // An empty cl_info does not swallow the note.
     EXPECT_EQ(account(QStringLiteral("cl_info"), QStringLiteral("client_expired")).toString(),
-              QStringLiteral("Previous Usage - 10:0"));
+        QStringLiteral("Previous Usage - 10:0"));
 }
 
 TEST_F(MemberStation, FractionalAllowanceReadsAsHoursAndMinutes)
@@ -106,7 +107,7 @@ TEST_F(MemberStation, FractionalAllowanceReadsAsHoursAndMinutes)
     tick(*timer, 1);
     EXPECT_TRUE(timer->isLoggingOut()) << "ends at 10 h 50 min, not 10 h 30 min";
     EXPECT_EQ(account(QStringLiteral("cl_info"), QStringLiteral("client_expired")).toString(),
-              QStringLiteral("regular. Previous Usage - 10:50"));
+        QStringLiteral("regular. Previous Usage - 10:50"));
 }
 
 TEST_F(MemberStation, FailedMoveKeepsTheAccount)
@@ -122,9 +123,9 @@ TEST_F(MemberStation, FailedMoveKeepsTheAccount)
     EXPECT_EQ(account(QStringLiteral("cl_login")).toString(), login);
     EXPECT_EQ(account(QStringLiteral("cl_info")).toString(), QStringLiteral("regular. "));
     EXPECT_EQ(account(QStringLiteral("cl_status")).toInt(), 0);
-    EXPECT_EQ(usageRows(), (Usage{{3, 20}}));
+    EXPECT_EQ(usageRows(), (Usage { { 3, 20 } }));
     EXPECT_EQ(account(QStringLiteral("cl_login"), QStringLiteral("client_expired")).toString(),
-              QStringLiteral("<no row>"));
+        QStringLiteral("<no row>"));
     EXPECT_TRUE(f.state().slotExpired);
-    EXPECT_EQ(f.navigator.calls, QStringList{QStringLiteral("showLockScreen")});
+    EXPECT_EQ(f.navigator.calls, QStringList { QStringLiteral("showLockScreen") });
 }

@@ -24,13 +24,15 @@ protected:
         // A tick writes the record twice; the tests need no protection against power cuts.
         f.registry->setDurability(Registry::Durability::NoFlush);
         connection = &f.openDatabase();
-        connection->execute(QStringLiteral("insert into machine_master2 (machinename, ratetype) values (?, ?)"),
-                            {f.state().computerName, QStringLiteral("Slot II")});
-        connection->execute(QStringLiteral("insert into client_master (cl_login, cl_passwd, cl_sdate, cl_edate, "
-                                           "cl_duration, cl_amount, cl_paid, cl_status, cl_info) "
-                                           "values (?, ?, ?, ?, ?, ?, ?, ?, ?)"),
-                            {login, QStringLiteral("pw"), QStringLiteral("01/02/2026"), QStringLiteral("12/08/2027"),
-                             QStringLiteral("20"), 500, 200, 1, QStringLiteral("regular. ")});
+        connection->execute(
+            QStringLiteral("insert into machine_master2 (machinename, ratetype) values (?, ?)"),
+            { f.state().computerName, QStringLiteral("Slot II") });
+        connection->execute(
+            QStringLiteral("insert into client_master (cl_login, cl_passwd, cl_sdate, cl_edate, "
+                           "cl_duration, cl_amount, cl_paid, cl_status, cl_info) "
+                           "values (?, ?, ?, ?, ?, ?, ?, ?, ?)"),
+            { login, QStringLiteral("pw"), QStringLiteral("01/02/2026"), QStringLiteral("12/08/2027"),
+                QStringLiteral("20"), 500, 200, 1, QStringLiteral("regular. ") });
         setUsed(3, 20);
         f.state().signedInLogin = login;
         f.state().signInKind = QStringLiteral("memb");
@@ -39,13 +41,14 @@ protected:
     /// Sets the member's usage row (creating it when missing).
     void setUsed(int hours, int minutes)
     {
-        connection->execute(QStringLiteral("delete from client_trans where cl_login=?"), {login});
-        connection->execute(QStringLiteral("insert into client_trans values (?, ?, ?)"), {login, hours, minutes});
+        connection->execute(QStringLiteral("delete from client_trans where cl_login=?"), { login });
+        connection->execute(
+            QStringLiteral("insert into client_trans values (?, ?, ?)"), { login, hours, minutes });
     }
     void setAccount(const QString &column, const QVariant &value)
     {
-        connection->execute(QStringLiteral("update client_master set %1=? where cl_login=?").arg(column),
-                            {value, login});
+        connection->execute(
+            QStringLiteral("update client_master set %1=? where cl_login=?").arg(column), { value, login });
     }
 
     QVariant value(const QString &name) const
@@ -79,7 +82,8 @@ protected:
     /// Hours and minutes of the member's usage rows (one entry per row).
     QList<QPair<qint64, qint64>> usageRows()
     {
-        db::Recordset rows(*connection, QStringLiteral("select * from client_trans where cl_login=?"), {login});
+        db::Recordset rows(
+            *connection, QStringLiteral("select * from client_trans where cl_login=?"), { login });
         QList<QPair<qint64, qint64>> all;
         for (; !rows.eof(); rows.moveNext())
             all << qMakePair(db::toWholeNumber(rows.field(1)), db::toWholeNumber(rows.field(2)));
@@ -89,14 +93,15 @@ protected:
     /// A field of the member's row in `table` ("" when the row is missing).
     QVariant account(const QString &column, const QString &table = QStringLiteral("client_master"))
     {
-        db::Recordset row(*connection, QStringLiteral("select %1 from %2 where cl_login=?").arg(column, table), {login});
+        db::Recordset row(
+            *connection, QStringLiteral("select %1 from %2 where cl_login=?").arg(column, table), { login });
         return row.eof() ? QVariant(QStringLiteral("<no row>")) : row.field(0);
     }
 
     QVariantList stationRow()
     {
         db::Recordset row(*connection, QStringLiteral("select * from machine_master2 where machinename=?"),
-                          {f.state().computerName});
+            { f.state().computerName });
         QVariantList fields;
         for (int i = 0; !row.eof() && i < row.fieldCount(); ++i)
             fields << row.field(i);

@@ -32,8 +32,10 @@ TEST_F(MemberStation, PeriodStartsInTheRecordAndTheStationRow)
 
     EXPECT_EQ(timer->objectName(), QStringLiteral("frmtimer"));
     EXPECT_EQ(timer->windowTitle(), QStringLiteral("Vorlane Timer"));
-    EXPECT_EQ(timer->findChild<QCheckBox *>(QStringLiteral("Check1"))->text(), QStringLiteral("Always on top"));
-    EXPECT_EQ(timer->findChild<QListWidget *>(QStringLiteral("List1"))->toolTip(), QStringLiteral("Click to launch"));
+    EXPECT_EQ(
+        timer->findChild<QCheckBox *>(QStringLiteral("Check1"))->text(), QStringLiteral("Always on top"));
+    EXPECT_EQ(timer->findChild<QListWidget *>(QStringLiteral("List1"))->toolTip(),
+        QStringLiteral("Click to launch"));
     ASSERT_NE(timer->findChild<QLabel *>(QStringLiteral("lbltmr")), nullptr);
     EXPECT_EQ(timer->trayTip(), QStringLiteral("Vorlane Timer \n User Id: alice\n Double Click to maximize"));
     EXPECT_FALSE(f.state().slotExpired);
@@ -50,8 +52,8 @@ TEST_F(MemberStation, PeriodStartsInTheRecordAndTheStationRow)
     EXPECT_EQ(value(QStringLiteral("Date")).toString(), f.state().connectionDate);
 
     // A station that dies in the first second still finds the period open.
-    f.registry->regsetvalue(RegRoot::CurrentUser, QString::fromLatin1(kTimersKey), QStringLiteral("Status"), 0,
-                            REG_DWORD);
+    f.registry->regsetvalue(
+        RegRoot::CurrentUser, QString::fromLatin1(kTimersKey), QStringLiteral("Status"), 0, REG_DWORD);
     TimerRecord(*f.registry, f.state().timerBackupFile).restoreBackup();
     EXPECT_EQ(value(QStringLiteral("Status")).toInt(), 1);
 
@@ -73,7 +75,8 @@ TEST_F(MemberStation, TicksCountThePeriodAndTheUsedTime)
 {
     auto timer = start();
     tick(*timer, 1);
-    EXPECT_EQ(value(QStringLiteral("Amount")).toString(), QString()) << "members keep no amount while running";
+    EXPECT_EQ(value(QStringLiteral("Amount")).toString(), QString())
+        << "members keep no amount while running";
 
     tick(*timer, 41 * 60 - 1);
     EXPECT_EQ(text(*timer, "lbltimer2"), QStringLiteral("0 : 41 : 0"));
@@ -88,7 +91,7 @@ TEST_F(MemberStation, TicksCountThePeriodAndTheUsedTime)
     EXPECT_EQ(f.state().hours, 1);
 
     // Until a close request, the period lives in the timer record only.
-    EXPECT_EQ(usageRows(), (Usage{{3, 20}}));
+    EXPECT_EQ(usageRows(), (Usage { { 3, 20 } }));
 
     f.state().pendingMessage = QStringLiteral("hello");
     tick(*timer, 1);
@@ -106,8 +109,8 @@ TEST_F(MemberStation, LogoutClosesThePeriodEverywhere)
     EXPECT_TRUE(timer->savedCleanly());
     EXPECT_FALSE(timer->isVisible());
     EXPECT_FALSE(timer->findChild<QLabel *>(QStringLiteral("lbltmr"))->isEnabled());
-    EXPECT_EQ(f.navigator.calls, QStringList{QStringLiteral("showLockScreen")});
-    EXPECT_EQ(usageRows(), (Usage{{3, 25}}));
+    EXPECT_EQ(f.navigator.calls, QStringList { QStringLiteral("showLockScreen") });
+    EXPECT_EQ(usageRows(), (Usage { { 3, 25 } }));
     EXPECT_EQ(account(QStringLiteral("cl_status")).toInt(), 0);
     EXPECT_EQ(account(QStringLiteral("cl_info")).toString(), QStringLiteral("regular. "));
     EXPECT_FALSE(f.state().slotExpired);
@@ -135,7 +138,7 @@ TEST_F(MemberStation, LogoutClosesThePeriodEverywhere)
     timer->lbltmr_Click();
     timer->Timer1_Timer();
     timer->close();
-    EXPECT_EQ(usageRows(), (Usage{{3, 25}}));
+    EXPECT_EQ(usageRows(), (Usage { { 3, 25 } }));
     EXPECT_EQ(f.navigator.calls.size(), 1);
 }
 
@@ -146,7 +149,7 @@ TEST_F(MemberStation, CloseRequestsWriteTheTotalsButKeepTheWindow)
 
     EXPECT_FALSE(timer->close()) << "the system menu's close";
     EXPECT_TRUE(timer->isVisible());
-    EXPECT_EQ(usageRows(), (Usage{{3, 23}}));
+    EXPECT_EQ(usageRows(), (Usage { { 3, 23 } }));
     EXPECT_EQ(account(QStringLiteral("cl_status")).toInt(), 1) << "the member is still signed in";
     EXPECT_EQ(value(QStringLiteral("Status")).toInt(), 1);
     EXPECT_TRUE(f.navigator.calls.isEmpty());
@@ -154,12 +157,12 @@ TEST_F(MemberStation, CloseRequestsWriteTheTotalsButKeepTheWindow)
     tick(*timer, 60);
     timer->Label2_Click();
     EXPECT_TRUE(timer->isVisible());
-    EXPECT_EQ(usageRows(), (Usage{{3, 24}}));
+    EXPECT_EQ(usageRows(), (Usage { { 3, 24 } }));
 
     // The totals are absolute: the logout does not add the written minutes again.
     tick(*timer, 60);
     timer->lbltmr_Click();
-    EXPECT_EQ(usageRows(), (Usage{{3, 25}}));
+    EXPECT_EQ(usageRows(), (Usage { { 3, 25 } }));
     EXPECT_EQ(account(QStringLiteral("cl_status")).toInt(), 0);
 }
 
@@ -170,12 +173,12 @@ TEST_F(MemberStation, MemberWithoutUsageRowGetsOneAtTheFirstCloseRequest)
     EXPECT_EQ(timer->usage().usedText(), QStringLiteral("0.00"));
     tick(*timer, ticksFor(2));
     EXPECT_FALSE(timer->close());
-    EXPECT_EQ(usageRows(), (Usage{{0, 2}}));
+    EXPECT_EQ(usageRows(), (Usage { { 0, 2 } }));
 
     tick(*timer, 60);
     timer->lbltmr_Click();
     EXPECT_TRUE(timer->savedCleanly());
-    EXPECT_EQ(usageRows(), (Usage{{0, 3}})) << "one row, written twice";
+    EXPECT_EQ(usageRows(), (Usage { { 0, 3 } })) << "one row, written twice";
     EXPECT_EQ(value(QStringLiteral("Status")).toInt(), 0);
 
     // Without a close request before, the logout creates the row itself.
@@ -184,14 +187,14 @@ TEST_F(MemberStation, MemberWithoutUsageRowGetsOneAtTheFirstCloseRequest)
     auto second = start();
     tick(*second, ticksFor(1));
     second->lbltmr_Click();
-    EXPECT_EQ(usageRows(), (Usage{{0, 1}}));
+    EXPECT_EQ(usageRows(), (Usage { { 0, 1 } }));
 }
 
 TEST_F(MemberStation, AccountRemovedDuringThePeriodLeavesNoStrayUsageRow)
 {
     connection->execute(QStringLiteral("delete from client_trans"));
     auto timer = start();
-    connection->execute(QStringLiteral("delete from client_master where cl_login=?"), {login});
+    connection->execute(QStringLiteral("delete from client_master where cl_login=?"), { login });
     tick(*timer, ticksFor(2));
     timer->lbltmr_Click();
     EXPECT_TRUE(usageRows().isEmpty());
@@ -210,7 +213,7 @@ TEST_F(MemberStation, DatabaseLostDuringThePeriodLeavesItForTheNextStart)
     timer->lbltmr_Click();
     EXPECT_FALSE(timer->savedCleanly());
     EXPECT_FALSE(timer->isVisible());
-    EXPECT_EQ(f.navigator.calls, QStringList{QStringLiteral("showLockScreen")});
+    EXPECT_EQ(f.navigator.calls, QStringList { QStringLiteral("showLockScreen") });
     EXPECT_EQ(value(QStringLiteral("Status")).toInt(), 1) << "the next start adds the period";
     EXPECT_EQ(value(QStringLiteral("Elapsed")).toString(), QStringLiteral("0 : 3 : 0"));
 }
@@ -223,7 +226,7 @@ TEST_F(MemberStation, FailureAfterTheTotalsDoesNotLeaveThePeriodToBeAddedAgain)
     timer->lbltmr_Click();
 
     EXPECT_FALSE(timer->savedCleanly());
-    EXPECT_EQ(usageRows(), (Usage{{3, 24}}));
+    EXPECT_EQ(usageRows(), (Usage { { 3, 24 } }));
     EXPECT_EQ(account(QStringLiteral("cl_status")).toInt(), 0);
     EXPECT_EQ(value(QStringLiteral("Status")).toInt(), 0)
         << "the minutes are in client_trans already; adding them at the next start would count them twice";
@@ -238,7 +241,7 @@ TEST_F(MemberStation, TotalsThatCannotBeWrittenLeaveThePeriodOpen)
 
     EXPECT_FALSE(timer->savedCleanly());
     EXPECT_FALSE(timer->totalsWritten());
-    EXPECT_EQ(usageRows(), (Usage{{3, 20}}));
+    EXPECT_EQ(usageRows(), (Usage { { 3, 20 } }));
     EXPECT_EQ(account(QStringLiteral("cl_status")).toInt(), 0) << "the next step still runs";
     EXPECT_EQ(stationRow()[5].toInt(), 0);
     EXPECT_EQ(value(QStringLiteral("Status")).toInt(), 1);
