@@ -66,6 +66,9 @@ void StationBookkeeping::checktimer()
     }
 
     attempt([&] { record.setStatus(0); });
+    // The next start restores the record from its backup: without this save it would
+    // find the period open again and add it a second time.
+    attempt([&] { record.saveBackup(); });
 }
 
 void StationBookkeeping::closeMemberPeriod()
