@@ -65,12 +65,10 @@ void StationBookkeeping::checktimer()
             saverecord(amount, m_previous.date);
     }
 
-    // The backup is restored at every start: it must hold the closed period too, or the
-    // next start would close the same period again.
-    attempt([&] {
-        record.setStatus(0);
-        record.saveBackup();
-    });
+    attempt([&] { record.setStatus(0); });
+    // The next start restores the record from its backup: without this save it would
+    // find the period open again and add it a second time.
+    attempt([&] { record.saveBackup(); });
 }
 
 void StationBookkeeping::closeMemberPeriod()
