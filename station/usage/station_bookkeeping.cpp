@@ -84,6 +84,16 @@ void StationBookkeeping::closeMemberPeriod()
             usage.open(connection, QStringLiteral("select * from client_trans where cl_login=?"), login);
         })) {
         attempt([&] {
+            // A member whose usage row is missing still gets the period counted,
+            // as the member timer's logout would have done; a deleted member does not.
+            if (usage.eof()) {
+                db::Recordset member(connection,
+                    QStringLiteral("select cl_login from client_master where cl_login=?"), login);
+                if (member.eof())
+                    return;
+                usage.addNew();
+                usage.setField(0, m_previous.userId);
+            }
             qint64 totalHours = whole(usage.field(1)) + hours;
             qint64 totalMinutes = whole(usage.field(2)) + minutes;
             totalHours += totalMinutes / 60;
