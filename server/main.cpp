@@ -1,5 +1,4 @@
-#include "db/connection.h"
-#include "db/schema.h"
+#include "init_database.h"
 
 #include <QCoreApplication>
 
@@ -8,6 +7,10 @@
 int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
+    QStringList arguments = QCoreApplication::arguments();
+    arguments.removeFirst();
+    if (!arguments.isEmpty() && arguments.first() == QLatin1String("--init-database"))
+        return vorlane::runInitDatabase(arguments);
     std::fprintf(stderr, "vorlane-server: not yet built\n");
     return 1;
 }

@@ -1,19 +1,302 @@
-// Placeholder until the database layer lands.
 #include "db/connection.h"
+
+#include "db/sqlite_util.h"
+#include "db/values.h"
+
+#include <QByteArray>
+#include <QDate>
+#include <QDateTime>
+#include <QFileInfo>
+
+#include <sqlite3.h>
 
 namespace vorlane::db {
 
 Error::Error(int code, const QString &description)
-    : std::runtime_error(description.toStdString()), m_code(code), m_description(description) {}
+    : std::runtime_error(description.toStdString()), m_code(code), m_description(description)
+{
+}
+
+namespace detail {
+
+void throwLast(sqlite3 *db, int rc)
+{
+    const QString message = db ? QString::fromUtf8(sqlite3_errmsg(db)) : QString::fromUtf8(sqlite3_errstr(rc));
+    throw Error(rc, message);
+}
+
+Statement::Statement(sqlite3 *db, const QString &sql) : m_db(db)
+{
+    if (!db)
+        throw Error(SQLITE_MISUSE, QStringLiteral("Operation is not allowed when the object is closed."));
+    const QByteArray utf8 = sql.toUtf8();
+    const char *tail = nullptr;
+    const int rc = sqlite3_prepare_v2(db, utf8.constData(), int(utf8.size()), &m_stmt, &tail);
+    if (rc != SQLITE_OK)
+        throwLast(db, rc);
+    if (!m_stmt)
+        throw Error(SQLITE_MISUSE, QStringLiteral("Invalid SQL statement."));
+    // One statement per call: text after it is refused rather than silently run.
+    for (const char *p = tail; p && *p; ++p) {
+        if (*p != ' ' && *p != '\t' && *p != '\r' && *p != '\n' && *p != ';') {
+            sqlite3_finalize(m_stmt);
+            m_stmt = nullptr;
+            throw Error(SQLITE_MISUSE, QStringLiteral("Characters found after end of SQL statement."));
+        }
+    }
+}
+
+Statement::~Statement() { sqlite3_finalize(m_stmt); }
+
+void Statement::bindAll(const QVariantList &params)
+{
+    if (params.size() != sqlite3_bind_parameter_count(m_stmt))
+        throw Error(SQLITE_RANGE, QStringLiteral("No value given for one or more required parameters."));
+    for (int i = 0; i < params.size(); ++i) {
+        const QVariant &v = params.at(i);
+        const int index = i + 1;
+        int rc = SQLITE_OK;
+        if (!v.isValid() || v.isNull()) {
+            rc = sqlite3_bind_null(m_stmt, index);
+        } else {
+            switch (v.typeId()) {
+            case QMetaType::Bool:
+                rc = sqlite3_bind_int(m_stmt, index, v.toBool() ? 1 : 0);
+                break;
+            case QMetaType::Int:
+            case QMetaType::UInt:
+            case QMetaType::Long:
+            case QMetaType::ULong:
+            case QMetaType::LongLong:
+            case QMetaType::ULongLong:
+            case QMetaType::Short:
+            case QMetaType::UShort:
+                rc = sqlite3_bind_int64(m_stmt, index, v.toLongLong());
+                break;
+            case QMetaType::Double:
+            case QMetaType::Float:
+                rc = sqlite3_bind_double(m_stmt, index, v.toDouble());
+                break;
+            case QMetaType::QByteArray: {
+                const QByteArray bytes = v.toByteArray();
+                rc = sqlite3_bind_blob64(m_stmt, index, bytes.constData(), sqlite3_uint64(bytes.size()),
+                                         SQLITE_TRANSIENT);
+                break;
+            }
+            case QMetaType::QDate: {
+                const QByteArray text = v.toDate().toString(Qt::ISODate).toUtf8();
+                rc = sqlite3_bind_text64(m_stmt, index, text.constData(), sqlite3_uint64(text.size()),
+                                         SQLITE_TRANSIENT, SQLITE_UTF8);
+                break;
+            }
+            default: {
+                const QByteArray text = v.toString().toUtf8();
+                rc = sqlite3_bind_text64(m_stmt, index, text.constData(), sqlite3_uint64(text.size()),
+                                         SQLITE_TRANSIENT, SQLITE_UTF8);
+                break;
+            }
+            }
+        }
+        if (rc != SQLITE_OK)
+            throwLast(m_db, rc);
+    }
+}
+
+bool Statement::step()
+{
+    const int rc = sqlite3_step(m_stmt);
+    if (rc == SQLITE_ROW)
+        return true;
+    if (rc == SQLITE_DONE)
+        return false;
+    throwLast(m_db, rc);
+}
+
+int Statement::columnCount() const { return sqlite3_column_count(m_stmt); }
+
+QVariant Statement::value(int column) const
+{
+    switch (sqlite3_column_type(m_stmt, column)) {
+    case SQLITE_INTEGER:
+        return QVariant(qlonglong(sqlite3_column_int64(m_stmt, column)));
+    case SQLITE_FLOAT:
+        return QVariant(sqlite3_column_double(m_stmt, column));
+    case SQLITE_TEXT: {
+        const auto *text = reinterpret_cast<const char *>(sqlite3_column_text(m_stmt, column));
+        return QVariant(QString::fromUtf8(text, sqlite3_column_bytes(m_stmt, column)));
+    }
+    case SQLITE_BLOB: {
+        const auto *data = static_cast<const char *>(sqlite3_column_blob(m_stmt, column));
+        return QVariant(QByteArray(data, sqlite3_column_bytes(m_stmt, column)));
+    }
+    default:
+        return QVariant();
+    }
+}
+
+} // namespace detail
+
+namespace {
+
+QString valueText(sqlite3_value *value)
+{
+    const auto *text = reinterpret_cast<const char *>(sqlite3_value_text(value));
+    return QString::fromUtf8(text, sqlite3_value_bytes(value));
+}
+
+void resultText(sqlite3_context *context, const QString &text)
+{
+    const QByteArray utf8 = text.toUtf8();
+    sqlite3_result_text64(context, utf8.constData(), sqlite3_uint64(utf8.size()), SQLITE_TRANSIENT, SQLITE_UTF8);
+}
+
+// DateValue(text): the ISO day of "mm/dd/yyyy", "m/d/yyyy" or ISO text; null when unreadable.
+void dateValueFunction(sqlite3_context *context, int, sqlite3_value **argv)
+{
+    if (sqlite3_value_type(argv[0]) != SQLITE_TEXT) {
+        sqlite3_result_null(context);
+        return;
+    }
+    const QVariant day = dateValue(valueText(argv[0]));
+    if (day.isNull())
+        sqlite3_result_null(context);
+    else
+        resultText(context, day.toString());
+}
+
+// trim(x): blanks removed from both ends, and a stored day given back in the
+// "mm/dd/yyyy" form the statements compare it with, as the old engine's trim
+// of a date did. rtrim stays the engine's own, so rtrim(day)=DateValue(...)
+// compares two ISO days.
+void trimFunction(sqlite3_context *context, int, sqlite3_value **argv)
+{
+    if (sqlite3_value_type(argv[0]) == SQLITE_NULL) {
+        sqlite3_result_null(context);
+        return;
+    }
+    QString text = valueText(argv[0]);
+    qsizetype begin = 0;
+    qsizetype end = text.size();
+    while (begin < end && text.at(begin) == QLatin1Char(' '))
+        ++begin;
+    while (end > begin && text.at(end - 1) == QLatin1Char(' '))
+        --end;
+    text = text.mid(begin, end - begin);
+    static const QString isoPattern = QStringLiteral("yyyy-MM-dd");
+    if (text.size() == 10 && text.at(4) == QLatin1Char('-') && text.at(7) == QLatin1Char('-')) {
+        const QDate day = QDate::fromString(text, isoPattern);
+        if (day.isValid())
+            text = formatDate(day);
+    }
+    resultText(context, text);
+}
+
+} // namespace
+
 Connection::Connection() = default;
-Connection::~Connection() = default;
-void Connection::open(const QString &) { throw Error(-1, QStringLiteral("not implemented")); }
-void Connection::close() {}
-bool Connection::isOpen() const { return false; }
-int Connection::execute(const QString &, const QVariantList &) { throw Error(-1, QStringLiteral("not implemented")); }
-void Connection::setBusyTimeout(int milliseconds) { m_busyTimeoutMs = milliseconds; }
-Transaction::Transaction(Connection &connection) : m_connection(connection) {}
-Transaction::~Transaction() = default;
-void Transaction::commit() { m_done = true; }
+
+Connection::~Connection() { close(); }
+
+void Connection::open(const QString &file)
+{
+    close();
+    const QFileInfo info(file);
+    if (!info.exists() || !info.isFile())
+        throw Error(SQLITE_CANTOPEN, QStringLiteral("Could not find file '%1'.").arg(file));
+
+    sqlite3 *db = nullptr;
+    const QByteArray path = info.absoluteFilePath().toUtf8();
+    // Never SQLITE_OPEN_CREATE: a missing database is an error, not an empty new file.
+    int rc = sqlite3_open_v2(path.constData(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_FULLMUTEX, nullptr);
+    if (rc != SQLITE_OK) {
+        const QString reason = db ? QString::fromUtf8(sqlite3_errmsg(db)) : QString::fromUtf8(sqlite3_errstr(rc));
+        sqlite3_close_v2(db);
+        throw Error(rc, QStringLiteral("Cannot open the file '%1': %2").arg(file, reason));
+    }
+    sqlite3_extended_result_codes(db, 0);
+    sqlite3_busy_timeout(db, m_busyTimeoutMs);
+
+    const int flags = SQLITE_UTF8 | SQLITE_DETERMINISTIC;
+    rc = sqlite3_create_function_v2(db, "DateValue", 1, flags, nullptr, dateValueFunction, nullptr, nullptr, nullptr);
+    if (rc == SQLITE_OK)
+        rc = sqlite3_create_function_v2(db, "trim", 1, flags, nullptr, trimFunction, nullptr, nullptr, nullptr);
+    if (rc != SQLITE_OK) {
+        const QString reason = QString::fromUtf8(sqlite3_errmsg(db));
+        sqlite3_close_v2(db);
+        throw Error(rc, reason);
+    }
+
+    m_db = db;
+    m_file = file;
+    try {
+        // Reading the schema proves the file is a database; then keep it out of WAL,
+        // which does not work for files shared over the network.
+        detail::Statement check(m_db, QStringLiteral("PRAGMA journal_mode"));
+        const QString mode = check.step() ? check.value(0).toString().toLower() : QString();
+        if (mode == QLatin1String("wal")) {
+            detail::Statement toDelete(m_db, QStringLiteral("PRAGMA journal_mode=DELETE"));
+            while (toDelete.step()) {
+            }
+        }
+        detail::Statement schema(m_db, QStringLiteral("SELECT count(*) FROM sqlite_master"));
+        schema.step();
+    } catch (const Error &e) {
+        close();
+        if (e.code() == SQLITE_NOTADB)
+            throw Error(e.code(), QStringLiteral("Unrecognized database format '%1'.").arg(file));
+        throw;
+    }
+}
+
+void Connection::close()
+{
+    if (m_db) {
+        sqlite3_close_v2(m_db);
+        m_db = nullptr;
+    }
+    m_file.clear();
+}
+
+bool Connection::isOpen() const { return m_db != nullptr; }
+
+int Connection::execute(const QString &sql, const QVariantList &params)
+{
+    detail::Statement statement(m_db, sql);
+    statement.bindAll(params);
+    while (statement.step()) {
+    }
+    return sqlite3_stmt_readonly(statement.get()) ? 0 : sqlite3_changes(m_db);
+}
+
+void Connection::setBusyTimeout(int milliseconds)
+{
+    m_busyTimeoutMs = milliseconds;
+    if (m_db)
+        sqlite3_busy_timeout(m_db, milliseconds);
+}
+
+Transaction::Transaction(Connection &connection) : m_connection(connection)
+{
+    // Taking the write lock at the start lets the busy time-out wait for other
+    // writers; a deferred start could fail at once when the lock is upgraded.
+    m_connection.execute(QStringLiteral("BEGIN IMMEDIATE"));
+}
+
+Transaction::~Transaction()
+{
+    if (m_done || !m_connection.isOpen())
+        return;
+    try {
+        m_connection.execute(QStringLiteral("ROLLBACK"));
+    } catch (const Error &) {
+        // The engine may have rolled back already (after an I/O error); nothing left to undo.
+    }
+}
+
+void Transaction::commit()
+{
+    m_connection.execute(QStringLiteral("COMMIT"));
+    m_done = true;
+}
 
 } // namespace vorlane::db

@@ -72,6 +72,12 @@ private:
     void load();
     int indexOf(const QString &name) const;
     void requireCurrent() const;
+    void requireUpdatable(int index) const;
+    void savePending();
+    QVariant convertForColumn(int index, const QVariant &value) const;
+    void refetch(Row &row);
+    void clearPending();
+    bool editing() const { return !m_pending.isEmpty(); }
 
     Connection *m_connection = nullptr;
     QString m_sql;
@@ -85,6 +91,9 @@ private:
     bool m_adding = false;
     QVariantList m_pending;       // edited values of the current or new row
     std::vector<bool> m_dirty;
+    int m_positionBeforeAdd = 0;  // where cancelUpdate returns to after addNew
+    int m_visible = 0;            // rows not deleted
+    bool m_open = false;
 };
 
 } // namespace vorlane::db

@@ -1,38 +1,191 @@
-// Placeholder until the system layer lands.
 #include "platform/system.h"
 
+#include "platform/system_calls.h"
+
 #include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
 #include <QHostInfo>
+#include <QProcess>
+
+#include <ctime>
 
 namespace vorlane {
+
+namespace {
+
+constexpr qsizetype kComputerNameLength = 31; // GetComputerName's limit
+constexpr qsizetype kMaxActions = 10000;
+
+QString executableFolder()
+{
+    if (QCoreApplication::instance())
+        return QCoreApplication::applicationDirPath();
+    return QFileInfo(QStringLiteral("/proc/self/exe")).canonicalFilePath().section(u'/', 0, -2);
+}
+
+QString timeText(const SystemTime &t)
+{
+    return QStringLiteral("%1-%2-%3 %4:%5:%6.%7")
+        .arg(t.year, 4, 10, QChar(u'0'))
+        .arg(t.month, 2, 10, QChar(u'0'))
+        .arg(t.day, 2, 10, QChar(u'0'))
+        .arg(t.hour, 2, 10, QChar(u'0'))
+        .arg(t.minute, 2, 10, QChar(u'0'))
+        .arg(t.second, 2, 10, QChar(u'0'))
+        .arg(t.milliseconds, 3, 10, QChar(u'0'));
+}
+
+} // namespace
+
+bool SystemCalls::setClock(qint64 msecsSinceEpoch)
+{
+    timespec ts{};
+    ts.tv_sec = time_t(msecsSinceEpoch / 1000);
+    ts.tv_nsec = long(msecsSinceEpoch % 1000) * 1000000L;
+    return ::clock_settime(CLOCK_REALTIME, &ts) == 0;
+}
+
+bool SystemCalls::startDetached(const QString &program, const QStringList &arguments)
+{
+    return QProcess::startDetached(program, arguments);
+}
 
 SystemSettings SystemSettings::fromEnvironment()
 {
     SystemSettings s;
-    s.computerName = qEnvironmentVariable("VORLANE_COMPUTERNAME", QHostInfo::localHostName());
+    s.computerName = qEnvironmentVariable("VORLANE_COMPUTERNAME");
+    if (s.computerName.isEmpty())
+        s.computerName = QHostInfo::localHostName().left(kComputerNameLength);
+
     s.systemFolder = qEnvironmentVariable("VORLANE_SYSTEM_DIR");
-    s.programFolder = qEnvironmentVariable("VORLANE_HOME", QCoreApplication::applicationDirPath());
+    if (s.systemFolder.isEmpty()) {
+        QString state = qEnvironmentVariable("XDG_STATE_HOME");
+        if (state.isEmpty())
+            state = QDir::homePath() + QStringLiteral("/.local/state");
+        s.systemFolder = state + QStringLiteral("/vorlane");
+    }
+
+    s.programFolder = qEnvironmentVariable("VORLANE_HOME");
+    if (s.programFolder.isEmpty())
+        s.programFolder = executableFolder();
+
     s.simulate = qEnvironmentVariable("VORLANE_SIMULATE_SYSTEM") == QLatin1String("1");
     return s;
 }
 
-System::System(SystemSettings settings) : m_settings(std::move(settings)) {}
+System::System(SystemSettings settings) : System(std::move(settings), std::make_unique<SystemCalls>()) {}
+
+System::System(SystemSettings settings, std::unique_ptr<SystemCalls> calls)
+    : m_settings(std::move(settings)), m_calls(calls ? std::move(calls) : std::make_unique<SystemCalls>())
+{
+}
+
 System::~System() = default;
-QString System::computerName() const { return m_settings.computerName; }
-QString System::GetSystemDir() const { return m_settings.systemFolder; }
+
+QString System::computerName() const { return m_settings.computerName.left(kComputerNameLength); }
+
+QString System::GetSystemDir() const
+{
+    const QString folder = m_settings.systemFolder;
+    if (!folder.isEmpty() && !QFileInfo(folder).isDir() && !QDir().mkpath(folder))
+        qWarning("System: cannot create the system folder %s", qPrintable(folder));
+    return folder;
+}
+
 QString System::programFolder() const { return m_settings.programFolder; }
+
 QString System::GetOSVersionText() const { return QStringLiteral(" 10.0"); }
+
 double System::versionNumber() const { return GetOSVersionText().trimmed().toDouble(); }
+
 bool System::IsWindowsNT() const { return true; }
-bool System::setSystemTime(const SystemTime &) { record(QStringLiteral("SetSystemTime")); return false; }
-SystemTime System::getSystemTime() const { return {}; }
-void System::ShutdownComputer(bool force) { record(QStringLiteral("ShutdownComputer %1").arg(force)); }
+
+bool System::setSystemTime(const SystemTime &utc)
+{
+    record(QStringLiteral("SetSystemTime ") + timeText(utc));
+    const QDateTime when(QDate(utc.year, utc.month, utc.day), QTime(utc.hour, utc.minute, utc.second, utc.milliseconds),
+                         Qt::UTC);
+    if (!when.isValid())
+        return false; // as SetSystemTime refuses fields out of range
+    if (m_settings.simulate)
+        return true;
+    return m_calls->setClock(when.toMSecsSinceEpoch());
+}
+
+SystemTime System::getSystemTime() const
+{
+    const QDateTime now = QDateTime::currentDateTimeUtc();
+    SystemTime t;
+    t.year = now.date().year();
+    t.month = now.date().month();
+    t.dayOfWeek = now.date().dayOfWeek() % 7; // Qt counts Sunday as 7
+    t.day = now.date().day();
+    t.hour = now.time().hour();
+    t.minute = now.time().minute();
+    t.second = now.time().second();
+    t.milliseconds = now.time().msec();
+    return t;
+}
+
+void System::ShutdownComputer(bool force)
+{
+    record(QStringLiteral("ShutdownComputer %1").arg(force ? 1 : 0));
+    if (m_settings.simulate)
+        return;
+    QStringList arguments{QStringLiteral("poweroff")};
+    if (force)
+        arguments << QStringLiteral("-i");
+    if (!m_calls->startDetached(QStringLiteral("systemctl"), arguments))
+        qWarning("System: systemctl poweroff could not be started");
+}
+
+// The taskbar, tray clock and screen-saver flag belong to the Windows shell;
+// this desktop offers nothing comparable to a program, so these only record.
 void System::shellLock(int showCommand) { record(QStringLiteral("shellLock %1").arg(showCommand)); }
-void System::setScreenSaverRunning(bool running) { record(QStringLiteral("setScreenSaverRunning %1").arg(running)); }
+
+void System::setScreenSaverRunning(bool running)
+{
+    record(QStringLiteral("setScreenSaverRunning %1").arg(running ? 1 : 0));
+}
+
 void System::hidetrayclock() { record(QStringLiteral("hidetrayclock")); }
+
 void System::showTrayClock() { record(QStringLiteral("showTrayClock")); }
-bool System::launch(const QString &program, const QStringList &) { record(QStringLiteral("launch ") + program); return true; }
-bool System::openUrl(const QString &url) { record(QStringLiteral("openUrl ") + url); return true; }
-void System::record(const QString &action) { m_actions << action; }
+
+bool System::launch(const QString &program, const QStringList &arguments)
+{
+    record(QStringLiteral("launch ") + program);
+    if (m_settings.simulate) {
+        if (!arguments.isEmpty())
+            qInfo().noquote() << "simulated: arguments" << arguments.join(u' ');
+        return true;
+    }
+    if (m_calls->startDetached(program, arguments))
+        return true;
+    // The old shell opened documents and addresses as readily as programs.
+    const QFileInfo file(program);
+    const bool document = file.isFile() && !file.isExecutable();
+    if (arguments.isEmpty() && (document || program.contains(QLatin1String("://"))))
+        return m_calls->startDetached(QStringLiteral("xdg-open"), {program});
+    return false;
+}
+
+bool System::openUrl(const QString &url)
+{
+    record(QStringLiteral("openUrl ") + url);
+    if (m_settings.simulate)
+        return true;
+    return m_calls->startDetached(QStringLiteral("xdg-open"), {url});
+}
+
+void System::record(const QString &action)
+{
+    if (m_settings.simulate)
+        qInfo().noquote() << "simulated:" << action;
+    m_actions << action;
+    if (m_actions.size() > kMaxActions)
+        m_actions.remove(0, m_actions.size() - kMaxActions);
+}
 
 } // namespace vorlane

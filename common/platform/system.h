@@ -4,7 +4,11 @@
 #include <QString>
 #include <QStringList>
 
+#include <memory>
+
 namespace vorlane {
+
+class SystemCalls;
 
 /// A UTC clock reading in the layout of the old SYSTEMTIME structure.
 struct SystemTime {
@@ -31,10 +35,12 @@ struct SystemSettings {
 ///
 /// With `simulate` set, the clock, power and shell calls are only recorded
 /// (see `actions()`) and logged, so that nothing changes the real clock or
-/// powers the machine off.
+/// powers the machine off. Without it, they act through `SystemCalls`.
 class System {
 public:
     explicit System(SystemSettings settings = SystemSettings::fromEnvironment());
+    /// `calls` replaces the real clock, power and process calls (tests).
+    System(SystemSettings settings, std::unique_ptr<SystemCalls> calls);
     virtual ~System();
 
     /// GetComputerName: at most 31 characters.
@@ -54,7 +60,9 @@ public:
     /// GetSystemTime: the current UTC reading.
     virtual SystemTime getSystemTime() const;
 
-    /// ShutdownComputer: forced (flags 5) or not (flags 1).
+    /// ShutdownComputer: forced (flags 5) or not (flags 1). Powers off through
+    /// `systemctl poweroff`; forced, it also overrides what would hold the power-off
+    /// back (inhibitor locks), as a forced shutdown does not wait for programs to agree.
     virtual void ShutdownComputer(bool force);
     /// The shell lock: 0 hides the taskbar and marks a screen saver running, 1 undoes both.
     virtual void shellLock(int showCommand);
@@ -63,12 +71,16 @@ public:
     virtual void hidetrayclock();
     virtual void showTrayClock();
     /// Starts a program (maximised, with the focus where the desktop allows it).
+    /// A document or URL that is not a program opens with the desktop's handler.
     virtual bool launch(const QString &program, const QStringList &arguments = {});
-    /// Opens a URL or a document with the desktop's handler.
+    /// Opens a URL or a document with the desktop's handler (xdg-open).
     virtual bool openUrl(const QString &url);
 
     bool simulated() const { return m_settings.simulate; }
-    /// Every clock, power and shell call made so far, one line each ("SetSystemTime 2026-12-08 14:11:23.000").
+    /// The clock, power, shell and launch calls made so far (the latest ten thousand),
+    /// one line each: "SetSystemTime 2026-12-08 14:11:23.000", "ShutdownComputer 1",
+    /// "shellLock 0", "setScreenSaverRunning 1", "hidetrayclock", "showTrayClock",
+    /// "launch <program>", "openUrl <url>".
     QStringList actions() const { return m_actions; }
 
 protected:
@@ -76,6 +88,7 @@ protected:
     SystemSettings m_settings;
 
 private:
+    std::unique_ptr<SystemCalls> m_calls;
     QStringList m_actions;
 };
 

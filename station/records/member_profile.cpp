@@ -1,24 +1,192 @@
 #include "records/member_profile.h"
 
+#include "db/values.h"
 #include "startup/station_context.h"
+#include "startup/station_navigator.h"
+#include "usage/lock_screen.h"
+
+#include <QCloseEvent>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QVBoxLayout>
 
 namespace vorlane {
+
+namespace {
+
+QLabel *caption(const QString &text, QWidget *parent)
+{
+    auto *label = new QLabel(text, parent);
+    QFont font = label->font();
+    font.setBold(true);
+    label->setFont(font);
+    return label;
+}
+
+QLabel *value(const char *name, QWidget *parent)
+{
+    auto *label = new QLabel(parent);
+    label->setObjectName(QString::fromLatin1(name));
+    return label;
+}
+
+} // namespace
 
 MemberProfile::MemberProfile(StationContext &context, QWidget *parent)
     : QWidget(parent)
     , m_context(context)
 {
     setObjectName(QStringLiteral("frmmemprof"));
+    setWindowTitle(QStringLiteral("Slot Information"));
+    setWindowFlags(Qt::Dialog | Qt::WindowStaysOnTopHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
+
+    auto *layout = new QVBoxLayout(this);
+    auto *welcome = new QHBoxLayout;
+    welcome->addWidget(caption(QStringLiteral("Welcome"), this));
+    m_login = value("Label1", this);
+    welcome->addWidget(m_login);
+    welcome->addStretch();
+    layout->addLayout(welcome);
+
+    auto *grid = new QGridLayout;
+    m_totalTime = value("lbltt", this);
+    m_timeUsed = value("lbltu", this);
+    m_amount = value("lblamnt", this);
+    m_registered = value("lblrdate", this);
+    m_expiry = value("lbledate", this);
+    const std::pair<const char *, QLabel *> rows[] = {
+        {"Total Time:", m_totalTime},
+        {"Time Used:", m_timeUsed},
+        {"Amount Left:", m_amount},
+        {"Date Of Registration:", m_registered},
+        {"Date Of Expiry:", m_expiry},
+    };
+    int row = 0;
+    for (const auto &[text, label] : rows) {
+        grid->addWidget(caption(QString::fromLatin1(text), this), row, 0);
+        grid->addWidget(label, row, 1);
+        ++row;
+    }
+    layout->addLayout(grid);
+
+    // The member password window comes later; the link is there but cannot be used yet.
+    m_changePassword = value("Label4", this);
+    m_changePassword->setText(QStringLiteral("<u>Change Password</u>"));
+    m_changePassword->setCursor(Qt::PointingHandCursor);
+    m_changePassword->setEnabled(false);
+    layout->addWidget(m_changePassword);
+
+    auto *buttons = new QHBoxLayout;
+    m_ok = new QPushButton(QStringLiteral("Ok"), this);
+    m_ok->setObjectName(QStringLiteral("Command1"));
+    m_exit = new QPushButton(QStringLiteral("Exit"), this);
+    m_exit->setObjectName(QStringLiteral("Command2"));
+    buttons->addStretch();
+    buttons->addWidget(m_ok);
+    buttons->addWidget(m_exit);
+    layout->addLayout(buttons);
+
+    connect(m_ok, &QPushButton::clicked, this, &MemberProfile::Command1_Click);
+    connect(m_exit, &QPushButton::clicked, this, &MemberProfile::Command2_Click);
 }
 
 MemberProfile::~MemberProfile() = default;
 
+QString MemberProfile::usageText(qint64 hours, qint64 minutes)
+{
+    return QString::number(hours) + (minutes > 9 ? QStringLiteral(".") : QStringLiteral(".0"))
+        + QString::number(minutes) + QStringLiteral(" hrs.");
+}
+
 void MemberProfile::load()
 {
+    const QString login = m_context.state().signedInLogin;
+    db::Connection &connection = m_context.connection();
+    try {
+        m_account.open(connection,
+                       QStringLiteral("select cl_duration,cl_amount,cl_paid,cl_edate,cl_status,cl_sdate "
+                                      "from client_master where cl_login=?"),
+                       {login});
+    } catch (const db::Error &) {
+        m_account.close();
+    }
+    try {
+        m_usage.open(connection, QStringLiteral("select * from client_trans where cl_login=?"), {login});
+    } catch (const db::Error &) {
+        m_usage.close();
+    }
+    m_amountLeft = 0;
+    if (m_account.isOpen() && !m_account.eof())
+        m_amountLeft = db::toWholeNumber(m_account.field(1)) - db::toWholeNumber(m_account.field(2));
 }
 
 void MemberProfile::activate()
 {
+    raise();
+    m_login->setText(m_context.state().signedInLogin);
+    if (m_account.isOpen() && !m_account.eof()) {
+        m_totalTime->setText(m_account.field(0).toString() + QStringLiteral(" hrs."));
+        m_registered->setText(m_account.field(5).toString());
+        m_expiry->setText(m_account.field(3).toString());
+    }
+    // A member without a usage row has used nothing yet; the member timer creates the row.
+    qint64 hours = 0;
+    qint64 minutes = 0;
+    if (m_usage.isOpen() && !m_usage.eof()) {
+        hours = db::toWholeNumber(m_usage.field(1));
+        minutes = db::toWholeNumber(m_usage.field(2));
+    }
+    m_timeUsed->setText(usageText(hours, minutes));
+    m_amount->setText(QString::number(m_amountLeft));
+    m_ok->setFocus();
+}
+
+void MemberProfile::setStatus(int status)
+{
+    try {
+        if (m_account.isOpen() && !m_account.eof()) {
+            m_account.setField(4, status);
+            m_account.update();
+            m_account.requery();
+        }
+    } catch (const db::Error &) {
+        // The lock screen's next sign-in check is the authority; nothing to show here.
+    }
+}
+
+void MemberProfile::Command1_Click()
+{
+    setStatus(1);
+    m_continue = true;
+    close();
+}
+
+void MemberProfile::Command2_Click()
+{
+    setStatus(0);
+    m_continue = false;
+    close();
+}
+
+void MemberProfile::closeEvent(QCloseEvent *event)
+{
+    event->accept();
+    if (m_closed)
+        return;
+    m_closed = true;
+    m_account.close();
+    m_usage.close();
+    StationNavigator &navigator = m_context.navigator();
+    if (m_continue) {
+        if (LockScreen *lock = navigator.lockScreen())
+            lock->hide();
+        m_context.system().shellLock(1);
+        navigator.showMemberTimer();
+    } else {
+        navigator.showLockScreen();
+    }
 }
 
 } // namespace vorlane

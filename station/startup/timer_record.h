@@ -46,10 +46,17 @@ public:
 
     /// "h : m : s" without leading zeros ("2 : 0 : 7").
     static QString elapsedText(int hours, int minutes, int seconds);
-    /// Hours and minutes of an elapsed text: the whole numbers before its first and second ":".
-    static void splitElapsed(const QString &elapsed, int *hours, int *minutes);
+    /// Hours, minutes (and seconds when asked) of an elapsed text: the whole numbers
+    /// before its first ":", before its second ":" and after it. Missing or unreadable
+    /// parts give 0; null pointers are skipped.
+    static void splitElapsed(const QString &elapsed, int *hours, int *minutes, int *seconds = nullptr);
 
 private:
+    QString readText(const QString &name) const;
+    int readNumber(const QString &name) const;
+    void writeText(const QString &name, const QString &value);
+    void writeNumber(const QString &name, int value);
+
     Registry &m_registry;
     QString m_backupFile;
 };
