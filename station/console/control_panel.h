@@ -1,25 +1,144 @@
 #pragma once
 
-#include <QWidget>
+#include "db/recordset.h"
+
+#include <QMainWindow>
+
+class QAction;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QListWidgetItem;
+class QPushButton;
+class QTextEdit;
+class QTreeWidget;
+class QTreeWidgetItem;
 
 namespace vorlane {
 
+class RemoteCommandSender;
 class StationContext;
 
-/// Window "frmadmnctr".
-class ControlPanel : public QWidget {
+/// The station as the control panel sees it: one row of machine_master2.
+struct StationSelection {
+    QString computer;
+    QString user;
+    QString date;
+    QString loginTime;
+    QString totalTime;
+    QString rateType;
+    QString status;
+    QString surfing;
+};
+
+/// Window "frmadmnctr" ("Vorlane Control Panel - [login]"): the station list,
+/// remote commands, extra charges, the guest summary and the notes, opened when
+/// the administrator or a manager signs in at a station.
+class ControlPanel : public QMainWindow {
     Q_OBJECT
 public:
+    /// Columns of the station list `lv`.
+    enum Column {
+        SerialColumn,
+        ComputerColumn,
+        UserColumn,
+        DateColumn,
+        LoginTimeColumn,
+        TotalTimeColumn,
+        RateTypeColumn,
+        StatusColumn,
+        SurfingColumn,
+        PrintingColumn,
+        SnacksColumn,
+        ColdColumn,
+        AccessoriesColumn,
+        OthersColumn,
+        TotalColumn,
+        ColumnCount
+    };
+
     explicit ControlPanel(StationContext &context, QWidget *parent = nullptr);
     ~ControlPanel() override;
 
+    /// Once per opening: list, command socket, sign-in status kept at 1.
     void load();
+    /// Every time the window comes to the front: caption, summary tick, notes.
     void activate();
+
     /// Closes the control panel and the station program.
     void mnuClose_Click();
 
+    /// Reloads the station list from machine_master2, then the guest summary.
+    void refresh();
+
+    const StationSelection &selection() const { return m_selection; }
+    QString selectedCommand() const { return m_command; }
+    /// The datagram text Apply built last.
+    QString commandPayload() const { return m_payload; }
+    RemoteCommandSender *sender() const { return m_sender; }
+
+    /// The total as the charges box writes it: the number's decimal text,
+    /// preceded by one blank when it is not negative.
+    static QString totalText(double total);
+
+public Q_SLOTS:
+    void Command1_Click();                          // Refresh
+    void Command2_Click();                          // Apply
+    void Command3_Click();                          // Cancel
+    void Command4_Click();                          // notes Save
+    void cmdSave_Click();                           // charges Save
+    void lv_ItemClick(QTreeWidgetItem *item);
+    void List1_Click(QListWidgetItem *item);
+    void mnuSummary_Click();
+    void mnuExit_Click();
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+
 private:
+    void applySummary(bool show);
+    void buildMenus();
+    void buildStatusBar();
+    QWidget *buildCharges();
+    void fillCharges(QTreeWidgetItem *item);
+    void recalculateTotal();
+    void fillSummary();
+    void loadNotes();
+    void clearSelection();
+    void markSignedIn();
+    void releaseSignIn();
+    bool isAdministrator() const;
+    QString notesFile() const;
+    void openDateTimeSettings();
+
     StationContext &m_context;
+    RemoteCommandSender *m_sender = nullptr;
+    db::Recordset m_signIn;
+    bool m_closeProgram = false;
+    bool m_unloaded = false;
+    StationSelection m_selection;
+    QString m_command;
+    QString m_payload;
+
+    QTreeWidget *m_list = nullptr;
+    QGroupBox *m_summaryFrame = nullptr;
+    QLabel *m_guestCount = nullptr;
+    QLabel *m_guestCash = nullptr;
+    QGroupBox *m_remoteFrame = nullptr;
+    QListWidget *m_commands = nullptr;
+    QLineEdit *m_message = nullptr;
+    QLineEdit *m_surfing = nullptr;
+    QLineEdit *m_printing = nullptr;
+    QLineEdit *m_snacks = nullptr;
+    QLineEdit *m_cold = nullptr;
+    QLineEdit *m_accessories = nullptr;
+    QLineEdit *m_others = nullptr;
+    QLineEdit *m_total = nullptr;
+    QTextEdit *m_notes = nullptr;
+    QAction *m_summaryAction = nullptr;
+    QAction *m_managersAction = nullptr;
+    QAction *m_ratesAction = nullptr;
 };
 
 } // namespace vorlane

@@ -123,11 +123,16 @@ void StationApp::showGuestTimer()
 
 void StationApp::showMessageWindow()
 {
-    // Each message gets a window of its own; an open one keeps its text.
-    m_message = new MessageWindow(m_context);
-    m_message->setAttribute(Qt::WA_DeleteOnClose);
-    m_message->load();
+    // An open message window keeps its text and its time; a newer message
+    // waits as the pending one until the window is opened again.
+    // A closed window may still await its deletion: it is not reused.
+    if (!m_message || !m_message->isVisible()) {
+        m_message = new MessageWindow(m_context);
+        m_message->setAttribute(Qt::WA_DeleteOnClose);
+        m_message->load();
+    }
     m_message->show();
+    m_message->raise();
 }
 
 void StationApp::loadListener()
