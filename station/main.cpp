@@ -20,9 +20,11 @@ int runSetup(int argc, char *argv[])
     arguments.removeOne(QStringLiteral("--setup"));
 
     QString error;
-    const std::optional<vorlane::StationSetupOptions> options = vorlane::StationSetup::parse(arguments, &error);
+    const std::optional<vorlane::StationSetupOptions> options
+        = vorlane::StationSetup::parse(arguments, &error);
     if (!options) {
-        std::fprintf(stderr, "vorlane: %s\n%s", qPrintable(error), qPrintable(vorlane::StationSetup::usage()));
+        std::fprintf(
+            stderr, "vorlane: %s\n%s", qPrintable(error), qPrintable(vorlane::StationSetup::usage()));
         return 2;
     }
     vorlane::Registry registry(vorlane::Registry::defaultStoreFolder());
@@ -64,7 +66,7 @@ int main(int argc, char *argv[])
         break;
     }
     QObject::connect(&instance, &vorlane::SingleInstance::raiseRequested, &app,
-                     &vorlane::SingleInstance::bringWindowsForward);
+        &vorlane::SingleInstance::bringWindowsForward);
 
     vorlane::System system;
     vorlane::QtPrompter prompter;

@@ -148,7 +148,8 @@ bool ConnectionWindow::sendRequest()
             bound = m_cws1->bind(QHostAddress::Any, ports::stationDiscovery());
         const QHostAddress server = bound ? resolve(m_remoteHost) : QHostAddress();
         if (!server.isNull())
-            sent = m_cws1->writeDatagram(state.computerName.toLocal8Bit(), server, ports::serverDiscovery()) >= 0;
+            sent = m_cws1->writeDatagram(state.computerName.toLocal8Bit(), server, ports::serverDiscovery())
+                >= 0;
     }
     m_sending = false;
     if (!sent) {
@@ -186,7 +187,7 @@ void ConnectionWindow::cws1_Error()
     if (m_sending)
         return;
     m_context.prompter().inform(QStringLiteral("Connection with the server could not be established"),
-                                MessageIcon::Critical, kConnectionTitle);
+        MessageIcon::Critical, kConnectionTitle);
     m_remoteHost.clear();
     m_context.state().serverName.clear();
     m_context.state().trimmedServerName.clear();
@@ -219,7 +220,7 @@ void ConnectionWindow::OpenSystemDatabase()
     } catch (const std::exception &) {
         m_context.prompter().inform(QStringLiteral("Error connecting to Vorlane Server Database\r\n"
                                                    "Check network connection and restart Vorlane"),
-                                    MessageIcon::Exclamation, QStringLiteral("Vorlane Connection Wizard"));
+            MessageIcon::Exclamation, QStringLiteral("Vorlane Connection Wizard"));
         m_context.navigator().quit(kFailureExitCode);
         return;
     }
@@ -243,7 +244,7 @@ void ConnectionWindow::finishConnection()
     } catch (const std::exception &) {
         m_context.prompter().inform(QStringLiteral("Error connecting to Vorlane Server Database\r\n"
                                                    "Check network connection and restart Vorlane"),
-                                    MessageIcon::Exclamation, QStringLiteral("Vorlane Connection Wizard"));
+            MessageIcon::Exclamation, QStringLiteral("Vorlane Connection Wizard"));
         m_context.navigator().quit(kFailureExitCode);
     }
 }
@@ -252,7 +253,7 @@ void ConnectionWindow::SetClockFromServer()
 {
     // Columns by position: year, month, day, day of week, hour, minute, second, milliseconds.
     // The day and the day of week lie in the opposite order in SystemTime.
-    std::array<int, 8> column{};
+    std::array<int, 8> column {};
     bool complete = false;
     try {
         db::Recordset clock(m_context.connection(), QStringLiteral("Select * from server_now"));
@@ -261,7 +262,8 @@ void ConnectionWindow::SetClockFromServer()
             for (int i = 0; i < 8; ++i) {
                 bool ok = false;
                 const qint64 value = db::toWholeNumber(clock.field(i), &ok);
-                if (!ok || value < std::numeric_limits<qint16>::min() || value > std::numeric_limits<qint16>::max())
+                if (!ok || value < std::numeric_limits<qint16>::min()
+                    || value > std::numeric_limits<qint16>::max())
                     complete = false;
                 else
                     column[std::size_t(i)] = int(value);

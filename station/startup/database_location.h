@@ -36,7 +36,7 @@ QString defaultShareRoot();
 /// A location whose folder holds a ".." step is refused (empty text).
 /// Separators become `/` and doubled ones collapse. Returns an empty text when
 /// `location` is not of that form.
-QString mapLocationToFile(const QString &location, const QString &computerName,
-                          const QString &shareRoot = defaultShareRoot());
+QString mapLocationToFile(
+    const QString &location, const QString &computerName, const QString &shareRoot = defaultShareRoot());
 
 } // namespace vorlane

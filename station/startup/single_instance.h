@@ -20,9 +20,9 @@ class SingleInstance : public QObject {
     Q_OBJECT
 public:
     enum class Outcome {
-        First,        // no other copy: this one runs and answers later copies
-        HandedOver,   // another copy was asked to come forward; this one ends
-        Unreachable,  // another copy holds the lock but did not answer; this one runs on
+        First, // no other copy: this one runs and answers later copies
+        HandedOver, // another copy was asked to come forward; this one ends
+        Unreachable, // another copy holds the lock but did not answer; this one runs on
     };
 
     /// `key` tells installations apart (the station uses its registry store folder).

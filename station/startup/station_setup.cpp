@@ -10,7 +10,8 @@ namespace vorlane {
 
 namespace {
 
-const QStringList kRateClasses = {QStringLiteral("Slot I"), QStringLiteral("Slot II"), QStringLiteral("Slot III")};
+const QStringList kRateClasses
+    = { QStringLiteral("Slot I"), QStringLiteral("Slot II"), QStringLiteral("Slot III") };
 
 /// A whole decimal number within [low, high], digits only.
 std::optional<int> wholeNumber(const QString &text, int low, int high)
@@ -65,7 +66,8 @@ std::optional<StationSetupOptions> StationSetup::parse(const QStringList &argume
         } else if (option == QLatin1String("--rate-class")) {
             // The guest timer chooses its price table by this exact text.
             if (!kRateClasses.contains(value)) {
-                *error = QStringLiteral("--rate-class must be \"Slot I\", \"Slot II\" or \"Slot III\", not \"%1\"")
+                *error = QStringLiteral(
+                    "--rate-class must be \"Slot I\", \"Slot II\" or \"Slot III\", not \"%1\"")
                              .arg(value);
                 return std::nullopt;
             }
@@ -74,7 +76,8 @@ std::optional<StationSetupOptions> StationSetup::parse(const QStringList &argume
             // Compared with the minutes of the running hour, so only 0..59 can ever be reached.
             options.timeLimit = wholeNumber(value, 0, 59);
             if (!options.timeLimit) {
-                *error = QStringLiteral("--time-limit must be a whole number of minutes from 0 to 59, not \"%1\"")
+                *error = QStringLiteral(
+                    "--time-limit must be a whole number of minutes from 0 to 59, not \"%1\"")
                              .arg(value);
                 return std::nullopt;
             }
@@ -89,12 +92,13 @@ std::optional<StationSetupOptions> StationSetup::parse(const QStringList &argume
     return options;
 }
 
-bool StationSetup::apply(Registry &registry, System &system, const StationSetupOptions &options, QString *error)
+bool StationSetup::apply(
+    Registry &registry, System &system, const StationSetupOptions &options, QString *error)
 {
     const QString serverKey = QString::fromLatin1(kServerKey);
     const QString timersKey = QString::fromLatin1(kTimersKey);
     QDir().mkpath(registry.storeFolder());
-    for (const char *key : {kServerKey, kTimersKey, kSettingsKey}) {
+    for (const char *key : { kServerKey, kTimersKey, kSettingsKey }) {
         if (registry.regcreatekey(RegRoot::CurrentUser, QString::fromLatin1(key)) != 0) {
             *error = QStringLiteral("cannot create the registry key %1 in %2")
                          .arg(QString::fromLatin1(key), registry.storeFolder());
@@ -110,15 +114,16 @@ bool StationSetup::apply(Registry &registry, System &system, const StationSetupO
     };
     QList<Write> writes;
     if (options.server) {
-        writes.append({serverKey, QStringLiteral("VLServer"), *options.server, REG_SZ});
-        writes.append({serverKey, QStringLiteral("VLSSpec"), 1u, REG_DWORD});
+        writes.append({ serverKey, QStringLiteral("VLServer"), *options.server, REG_SZ });
+        writes.append({ serverKey, QStringLiteral("VLSSpec"), 1u, REG_DWORD });
     }
     if (options.rateClass)
-        writes.append({timersKey, QStringLiteral("RateType"), *options.rateClass, REG_SZ});
+        writes.append({ timersKey, QStringLiteral("RateType"), *options.rateClass, REG_SZ });
     if (options.timeLimit)
-        writes.append({timersKey, QStringLiteral("TimeLimit"), QString::number(*options.timeLimit), REG_SZ});
+        writes.append(
+            { timersKey, QStringLiteral("TimeLimit"), QString::number(*options.timeLimit), REG_SZ });
     if (options.continueFlag)
-        writes.append({timersKey, QStringLiteral("Continue"), uint(*options.continueFlag), REG_DWORD});
+        writes.append({ timersKey, QStringLiteral("Continue"), uint(*options.continueFlag), REG_DWORD });
     for (const Write &write : writes) {
         if (registry.regsetvalue(RegRoot::CurrentUser, write.key, write.name, write.value, write.type) != 0) {
             *error = QStringLiteral("cannot write %1 into %2").arg(write.name, write.key);
@@ -148,7 +153,8 @@ QStringList StationSetup::describe(const Registry &registry, const System &syste
         QStringLiteral("RateType:    %1").arg(value(timersKey, "RateType")),
         QStringLiteral("TimeLimit:   %1").arg(value(timersKey, "TimeLimit")),
         QStringLiteral("Continue:    %1").arg(value(timersKey, "Continue")),
-        QStringLiteral("systemfiles: %1").arg(QDir(system.programFolder()).filePath(QStringLiteral("systemfiles"))),
+        QStringLiteral("systemfiles: %1")
+            .arg(QDir(system.programFolder()).filePath(QStringLiteral("systemfiles"))),
     };
 }
 

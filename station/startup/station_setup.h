@@ -12,10 +12,10 @@ class System;
 
 /// What `vorlane --setup` was asked to set; unset options leave the stored values alone.
 struct StationSetupOptions {
-    std::optional<QString> server;     // VLServer, with VLSSpec = 1
-    std::optional<QString> rateClass;  // RateType: "Slot I", "Slot II" or "Slot III"
-    std::optional<int> timeLimit;      // TimeLimit, minute of the hour 0..59 (0: none)
-    std::optional<int> continueFlag;   // Continue, 0 or 1
+    std::optional<QString> server; // VLServer, with VLSSpec = 1
+    std::optional<QString> rateClass; // RateType: "Slot I", "Slot II" or "Slot III"
+    std::optional<int> timeLimit; // TimeLimit, minute of the hour 0..59 (0: none)
+    std::optional<int> continueFlag; // Continue, 0 or 1
 };
 
 /// Provisions a station, which the station program itself never does: creates the

@@ -15,8 +15,14 @@
 namespace vorlane::test {
 namespace {
 
-QString serverExecutable() { return qEnvironmentVariable("VORLANE_SERVER_EXE"); }
-QString stationExecutable() { return qEnvironmentVariable("VORLANE_STATION_EXE"); }
+QString serverExecutable()
+{
+    return qEnvironmentVariable("VORLANE_SERVER_EXE");
+}
+QString stationExecutable()
+{
+    return qEnvironmentVariable("VORLANE_STATION_EXE");
+}
 
 /// Reads a process's error channel into `text` until `done` holds, the process ends,
 /// or `timeoutMs` pass.
@@ -51,12 +57,12 @@ class Installation {
 public:
     Installation()
     {
-        for (const char *sub : {"server", "station", "registry", "system"})
+        for (const char *sub : { "server", "station", "registry", "system" })
             QDir(root.path()).mkpath(QString::fromLatin1(sub));
     }
     ~Installation()
     {
-        for (QProcess *process : {&secondStation, &station, &server})
+        for (QProcess *process : { &secondStation, &station, &server })
             stop(*process);
     }
 
@@ -111,7 +117,8 @@ public:
         // waitForFinished(0) lets QProcess notice an early end without waiting.
         while (clock.elapsed() < 30000 && !server.waitForFinished(0) && server.state() == QProcess::Running) {
             if (clock.elapsed() - lastSent >= 200) {
-                probe.writeDatagram(QByteArray("localhost"), QHostAddress::LocalHost, ports::serverDiscovery());
+                probe.writeDatagram(
+                    QByteArray("localhost"), QHostAddress::LocalHost, ports::serverDiscovery());
                 lastSent = clock.elapsed();
             }
             if (probe.waitForReadyRead(50))
@@ -134,8 +141,9 @@ TEST(StationProgram, FindsTheServerOpensTheDatabaseAndReachesTheLockScreen)
     Installation install;
 
     QProcess init;
-    init.start(serverExecutable(), {QStringLiteral("--init-database"), install.path("server"),
-                                    QStringLiteral("--admin-password"), QStringLiteral("admin")});
+    init.start(serverExecutable(),
+        { QStringLiteral("--init-database"), install.path("server"), QStringLiteral("--admin-password"),
+            QStringLiteral("admin") });
     ASSERT_TRUE(init.waitForFinished(60000));
     ASSERT_EQ(init.exitCode(), 0) << init.readAllStandardError().toStdString();
 
@@ -152,10 +160,11 @@ TEST(StationProgram, FindsTheServerOpensTheDatabaseAndReachesTheLockScreen)
     ASSERT_EQ(reply, install.path("server").toLocal8Bit());
 
     QByteArray output;
-    ASSERT_EQ(install.runStation({QStringLiteral("--setup"), QStringLiteral("--server"), QStringLiteral("localhost"),
-                                  QStringLiteral("--rate-class"), QStringLiteral("Slot I")},
-                                 &output),
-              0)
+    ASSERT_EQ(install.runStation(
+                  { QStringLiteral("--setup"), QStringLiteral("--server"), QStringLiteral("localhost"),
+                      QStringLiteral("--rate-class"), QStringLiteral("Slot I") },
+                  &output),
+        0)
         << output.toStdString();
 
     install.startStation(install.station);
@@ -182,17 +191,19 @@ TEST(StationProgram, SetupRefusesAnUnknownRateClass)
     ASSERT_FALSE(stationExecutable().isEmpty());
     Installation install;
     QByteArray output;
-    EXPECT_NE(install.runStation({QStringLiteral("--setup"), QStringLiteral("--rate-class"), QStringLiteral("Gold")},
-                                 &output),
-              0);
+    EXPECT_NE(
+        install.runStation(
+            { QStringLiteral("--setup"), QStringLiteral("--rate-class"), QStringLiteral("Gold") }, &output),
+        0);
     EXPECT_TRUE(output.contains("\"Slot I\", \"Slot II\" or \"Slot III\"")) << output.toStdString();
     // Nothing was provisioned.
     EXPECT_FALSE(QDir(install.path("station") + QStringLiteral("/systemfiles")).exists());
 
-    EXPECT_EQ(install.runStation({QStringLiteral("--setup"), QStringLiteral("--time-limit"), QStringLiteral("15"),
-                                  QStringLiteral("--continue"), QStringLiteral("0")},
-                                 &output),
-              0)
+    EXPECT_EQ(
+        install.runStation({ QStringLiteral("--setup"), QStringLiteral("--time-limit"), QStringLiteral("15"),
+                               QStringLiteral("--continue"), QStringLiteral("0") },
+            &output),
+        0)
         << output.toStdString();
     EXPECT_TRUE(QDir(install.path("station") + QStringLiteral("/systemfiles")).exists());
     EXPECT_TRUE(output.contains("TimeLimit:   15")) << output.toStdString();

@@ -35,7 +35,7 @@ ConnectionFixture::ConnectionFixture()
     system = std::make_unique<ClockKeepingSystem>(settings);
     context = std::make_unique<StationContext>(*registry, *system, prompter, clock);
     context->setNavigator(&navigator);
-    for (const char *key : {kServerKey, kTimersKey, kSettingsKey})
+    for (const char *key : { kServerKey, kTimersKey, kSettingsKey })
         registry->regcreatekey(RegRoot::CurrentUser, QString::fromLatin1(key));
     window = std::make_unique<ConnectionWindow>(*context);
     window->setConnectedPause(0);
@@ -51,15 +51,16 @@ ConnectionFixture::~ConnectionFixture()
 
 void ConnectionFixture::setServer(const QString &name)
 {
-    registry->regsetvalue(RegRoot::CurrentUser, QString::fromLatin1(kServerKey), QStringLiteral("VLServer"), name,
-                          REG_SZ);
-    registry->regsetvalue(RegRoot::CurrentUser, QString::fromLatin1(kServerKey), QStringLiteral("VLSSpec"), 1u,
-                          REG_DWORD);
+    registry->regsetvalue(
+        RegRoot::CurrentUser, QString::fromLatin1(kServerKey), QStringLiteral("VLServer"), name, REG_SZ);
+    registry->regsetvalue(
+        RegRoot::CurrentUser, QString::fromLatin1(kServerKey), QStringLiteral("VLSSpec"), 1u, REG_DWORD);
 }
 
 QVariant ConnectionFixture::serverValue(const char *name) const
 {
-    return registry->regqueryvalue(RegRoot::CurrentUser, QString::fromLatin1(kServerKey), QString::fromLatin1(name));
+    return registry->regqueryvalue(
+        RegRoot::CurrentUser, QString::fromLatin1(kServerKey), QString::fromLatin1(name));
 }
 
 bool ConnectionFixture::waitForOutcome()

@@ -43,7 +43,7 @@ QString makeServerFolder(const QString &root, const QString &name)
     const QString folder = QDir(root).filePath(name);
     QDir().mkpath(folder + QStringLiteral("/systemfiles"));
     db::createDatabase(folder + QStringLiteral("/systemfiles/vlsystem.mdb"),
-                       db::NewDatabase{QStringLiteral("admin"), QStringLiteral("guestpw")});
+        db::NewDatabase { QStringLiteral("admin"), QStringLiteral("guestpw") });
     return folder;
 }
 
@@ -91,7 +91,7 @@ TEST(ConnectionWindow, DecliningToTypeANameEndsTheProgramAtOnce)
     f.window->activate();
 
     EXPECT_EQ(f.prompter.boxes().size(), 2u);
-    EXPECT_EQ(f.navigator.calls, QStringList{QStringLiteral("quit 0")});
+    EXPECT_EQ(f.navigator.calls, QStringList { QStringLiteral("quit 0") });
     EXPECT_FALSE(timer1(f)->isActive());
     EXPECT_FALSE(f.serverValue("VLServer").isValid());
     QTest::qWait(50);
@@ -101,13 +101,14 @@ TEST(ConnectionWindow, DecliningToTypeANameEndsTheProgramAtOnce)
 TEST(ConnectionWindow, RequestThatCannotBeSentForgetsTheServerAndEnds)
 {
     // No name behind VLSSpec = 1, a name of blanks, a name that does not resolve.
-    for (const char *name : {static_cast<const char *>(nullptr), "   ", "no-such-host.invalid"}) {
+    for (const char *name : { static_cast<const char *>(nullptr), "   ", "no-such-host.invalid" }) {
         ConnectionFixture f;
         f.setServer(QStringLiteral("ignored"));
         if (name)
             f.setServer(QString::fromLatin1(name));
         else
-            f.registry->regdeletevalue(RegRoot::CurrentUser, QString::fromLatin1(kServerKey), QStringLiteral("VLServer"));
+            f.registry->regdeletevalue(
+                RegRoot::CurrentUser, QString::fromLatin1(kServerKey), QStringLiteral("VLServer"));
         f.window->activate();
 
         ASSERT_EQ(f.prompter.boxes().size(), 1u) << (name ? name : "(none)");
@@ -115,7 +116,7 @@ TEST(ConnectionWindow, RequestThatCannotBeSentForgetsTheServerAndEnds)
         EXPECT_EQ(f.prompter.last().title, QStringLiteral("Vorlane Information"));
         EXPECT_EQ(f.prompter.last().icon, MessageIcon::Exclamation);
         expectServerForgotten(f);
-        EXPECT_EQ(f.navigator.calls, QStringList{QStringLiteral("quit 1")});
+        EXPECT_EQ(f.navigator.calls, QStringList { QStringLiteral("quit 1") });
         EXPECT_FALSE(timer1(f)->isActive());
     }
 }
@@ -143,8 +144,9 @@ TEST(ConnectionWindow, SocketErrorForgetsTheServerButKeepsWaiting)
 
     // The time-out still ends the wait.
     f.window->Timer1_Timer();
-    EXPECT_EQ(f.prompter.last().text, QStringLiteral("The Vorlane Server is not reachable, request timed out"));
-    EXPECT_EQ(f.navigator.calls, QStringList{QStringLiteral("quit 1")});
+    EXPECT_EQ(
+        f.prompter.last().text, QStringLiteral("The Vorlane Server is not reachable, request timed out"));
+    EXPECT_EQ(f.navigator.calls, QStringList { QStringLiteral("quit 1") });
 }
 
 TEST(ConnectionWindow, NoReplyInTimeForgetsTheServerAndEnds)
@@ -157,16 +159,17 @@ TEST(ConnectionWindow, NoReplyInTimeForgetsTheServerAndEnds)
     f.window->Timer1_Timer();
 
     ASSERT_EQ(f.prompter.boxes().size(), 1u);
-    EXPECT_EQ(f.prompter.last().text, QStringLiteral("The Vorlane Server is not reachable, request timed out"));
+    EXPECT_EQ(
+        f.prompter.last().text, QStringLiteral("The Vorlane Server is not reachable, request timed out"));
     EXPECT_EQ(f.prompter.last().title, QStringLiteral("Vorlane Information"));
     EXPECT_EQ(f.prompter.last().icon, MessageIcon::Exclamation);
     expectServerForgotten(f);
-    EXPECT_EQ(f.navigator.calls, QStringList{QStringLiteral("quit 1")});
+    EXPECT_EQ(f.navigator.calls, QStringList { QStringLiteral("quit 1") });
 
     // A reply after the end is not taken up.
     responder.answer = true;
     QTest::qWait(50);
-    EXPECT_EQ(f.navigator.calls, QStringList{QStringLiteral("quit 1")});
+    EXPECT_EQ(f.navigator.calls, QStringList { QStringLiteral("quit 1") });
 }
 
 TEST(ConnectionWindow, UnusableReplyForgetsTheServerAndEnds)
@@ -181,7 +184,7 @@ TEST(ConnectionWindow, UnusableReplyForgetsTheServerAndEnds)
     EXPECT_EQ(f.prompter.last().text, kNotReachable);
     EXPECT_EQ(f.prompter.last().icon, MessageIcon::Exclamation);
     expectServerForgotten(f);
-    EXPECT_EQ(f.navigator.calls, QStringList{QStringLiteral("quit 1")});
+    EXPECT_EQ(f.navigator.calls, QStringList { QStringLiteral("quit 1") });
     EXPECT_FALSE(timer1(f)->isActive());
 }
 
@@ -195,12 +198,13 @@ TEST(ConnectionWindow, DatabaseThatCannotBeOpenedKeepsTheServer)
 
     ASSERT_EQ(f.prompter.boxes().size(), 1u);
     EXPECT_EQ(f.prompter.last().text,
-              QStringLiteral("Error connecting to Vorlane Server Database\r\nCheck network connection and restart Vorlane"));
+        QStringLiteral(
+            "Error connecting to Vorlane Server Database\r\nCheck network connection and restart Vorlane"));
     EXPECT_EQ(f.prompter.last().title, QStringLiteral("Vorlane Connection Wizard"));
     EXPECT_EQ(f.prompter.last().icon, MessageIcon::Exclamation);
     EXPECT_EQ(f.serverValue("VLServer"), QVariant(QStringLiteral("localhost")));
     EXPECT_EQ(f.serverValue("VLSSpec").toUInt(), 1u);
-    EXPECT_EQ(f.navigator.calls, QStringList{QStringLiteral("quit 1")});
+    EXPECT_EQ(f.navigator.calls, QStringList { QStringLiteral("quit 1") });
     EXPECT_FALSE(f.context->connection().isOpen());
 }
 
@@ -220,19 +224,20 @@ TEST(ConnectionWindow, ReplyOpensTheDatabaseSetsTheStationAndHandsOver)
     QString folder = serverFolder;
     folder.replace(QLatin1Char('/'), QLatin1Char('\\'));
     EXPECT_EQ(state.databaseLocation,
-              QStringLiteral("\\\\  localhost ") + folder + QStringLiteral("\\systemfiles\\vlsystem.mdb"));
+        QStringLiteral("\\\\  localhost ") + folder + QStringLiteral("\\systemfiles\\vlsystem.mdb"));
     EXPECT_EQ(state.trimmedServerName, QStringLiteral("localhost"));
     EXPECT_EQ(state.computerName, QStringLiteral("localhost"));
     EXPECT_EQ(state.provider, QStringLiteral("Microsoft Jet 4.0 OLE DB Provider"));
     ASSERT_TRUE(f.context->connection().isOpen());
     EXPECT_EQ(QFileInfo(f.context->connection().fileName()).canonicalFilePath(),
-              QFileInfo(serverFolder + QStringLiteral("/systemfiles/vlsystem.mdb")).canonicalFilePath());
+        QFileInfo(serverFolder + QStringLiteral("/systemfiles/vlsystem.mdb")).canonicalFilePath());
     EXPECT_EQ(state.timerBackupFile, f.folders.systemFolder() + QStringLiteral("/ScTest.reg"));
     EXPECT_EQ(state.connectionDate, db::shortDateText(f.clock.today()));
     EXPECT_EQ(label1(f), QStringLiteral("Connection with the Vorlane Server has established"));
     EXPECT_FALSE(f.window->isVisible());
     EXPECT_FALSE(timer1(f)->isActive());
-    EXPECT_EQ(f.navigator.calls, (QStringList{QStringLiteral("showLockScreen"), QStringLiteral("loadListener")}));
+    EXPECT_EQ(f.navigator.calls,
+        (QStringList { QStringLiteral("showLockScreen"), QStringLiteral("loadListener") }));
     EXPECT_EQ(f.serverValue("VLServer"), QVariant(QStringLiteral("  localhost ")));
     // A fresh database has no server time yet: the clock is left alone.
     EXPECT_TRUE(f.system->times.empty());
@@ -258,10 +263,11 @@ TEST(ConnectionWindow, ReconnectingClosesTheOldConnectionAndOpensTheNewOne)
     ASSERT_TRUE(f.waitForOutcome());
 
     EXPECT_TRUE(f.prompter.boxes().empty());
-    EXPECT_EQ(f.navigator.calls, (QStringList{QStringLiteral("showLockScreen"), QStringLiteral("loadListener")}));
+    EXPECT_EQ(f.navigator.calls,
+        (QStringList { QStringLiteral("showLockScreen"), QStringLiteral("loadListener") }));
     EXPECT_FALSE(f.context->state().reconnecting);
     EXPECT_EQ(QFileInfo(f.context->connection().fileName()).canonicalFilePath(),
-              QFileInfo(second + QStringLiteral("/systemfiles/vlsystem.mdb")).canonicalFilePath());
+        QFileInfo(second + QStringLiteral("/systemfiles/vlsystem.mdb")).canonicalFilePath());
     EXPECT_EQ(responder.requests.size(), 2);
 }
 
@@ -276,7 +282,7 @@ TEST(ConnectionWindow, ClockIsSetFromTheServerRowOnly)
 
     // 8 December 2026 was a Tuesday (day of week 2): the day and day of week must not swap.
     connection.execute(QStringLiteral("insert into server_now values (?, ?, ?, ?, ?, ?, ?, ?)"),
-                       {2026, 12, 8, 2, 14, 11, 23, 450});
+        { 2026, 12, 8, 2, 14, 11, 23, 450 });
     f.window->SetClockFromServer();
     ASSERT_EQ(f.system->times.size(), 1u);
     const SystemTime &t = f.system->times.front();
@@ -291,10 +297,10 @@ TEST(ConnectionWindow, ClockIsSetFromTheServerRowOnly)
 
     // A row that is not a time (or not complete) never sets the clock.
     const QVariantList unusable[] = {
-        {2026, 13, 8, 2, 14, 11, 23, 450},
-        {2026, 2, 30, 2, 14, 11, 23, 450},
-        {2026, 12, 8, 2, 14, QVariant(), 23, 450},
-        {2026, 12, 8, 2, 24, 11, 23, 450},
+        { 2026, 13, 8, 2, 14, 11, 23, 450 },
+        { 2026, 2, 30, 2, 14, 11, 23, 450 },
+        { 2026, 12, 8, 2, 14, QVariant(), 23, 450 },
+        { 2026, 12, 8, 2, 24, 11, 23, 450 },
     };
     for (const QVariantList &row : unusable) {
         connection.execute(QStringLiteral("delete from server_now"));

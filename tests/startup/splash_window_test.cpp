@@ -22,7 +22,7 @@ TEST(SplashWindow, ShowsVersionThenClosesOnItsTickAndHandsOverOnce)
 
     EXPECT_EQ(splash.objectName(), QStringLiteral("Title"));
     EXPECT_EQ(splash.findChild<QLabel *>(QStringLiteral("lblversion"))->text(),
-              QStringLiteral("%1.%2").arg(VORLANE_VERSION_MAJOR).arg(VORLANE_VERSION_MINOR));
+        QStringLiteral("%1.%2").arg(VORLANE_VERSION_MAJOR).arg(VORLANE_VERSION_MINOR));
     EXPECT_FALSE(splash.findChild<QLabel *>(QStringLiteral("lblcopy"))->text().isEmpty());
     auto *timer1 = splash.findChild<QTimer *>(QStringLiteral("Timer1"));
     ASSERT_NE(timer1, nullptr);

@@ -18,10 +18,11 @@ std::optional<StationSetupOptions> parse(const QStringList &arguments, QString *
 TEST(StationSetup, ReadsEveryOption)
 {
     QString error;
-    const auto options = parse({QStringLiteral("--server"), QStringLiteral(" SRV1 "), QStringLiteral("--rate-class"),
-                                QStringLiteral("Slot III"), QStringLiteral("--time-limit"), QStringLiteral("45"),
-                                QStringLiteral("--continue"), QStringLiteral("1")},
-                               &error);
+    const auto options
+        = parse({ QStringLiteral("--server"), QStringLiteral(" SRV1 "), QStringLiteral("--rate-class"),
+                    QStringLiteral("Slot III"), QStringLiteral("--time-limit"), QStringLiteral("45"),
+                    QStringLiteral("--continue"), QStringLiteral("1") },
+            &error);
     ASSERT_TRUE(options.has_value()) << error.toStdString();
     EXPECT_EQ(options->server, QStringLiteral(" SRV1 "));
     EXPECT_EQ(options->rateClass, QStringLiteral("Slot III"));
@@ -36,19 +37,19 @@ TEST(StationSetup, ReadsEveryOption)
 TEST(StationSetup, RefusesWhatTheStationCouldNotUse)
 {
     const QStringList bad[] = {
-        {QStringLiteral("--rate-class"), QStringLiteral("Slot IV")},
-        {QStringLiteral("--rate-class"), QStringLiteral("slot i")},
-        {QStringLiteral("--rate-class"), QStringLiteral("Slot I ")},
-        {QStringLiteral("--time-limit"), QStringLiteral("60")},
-        {QStringLiteral("--time-limit"), QStringLiteral("-1")},
-        {QStringLiteral("--time-limit"), QStringLiteral("ten")},
-        {QStringLiteral("--time-limit"), QStringLiteral("1.5")},
-        {QStringLiteral("--continue"), QStringLiteral("2")},
-        {QStringLiteral("--continue"), QStringLiteral("")},
-        {QStringLiteral("--server"), QStringLiteral("  ")},
-        {QStringLiteral("--server")},
-        {QStringLiteral("--server"), QStringLiteral("--continue"), QStringLiteral("1")},
-        {QStringLiteral("--colour"), QStringLiteral("red")},
+        { QStringLiteral("--rate-class"), QStringLiteral("Slot IV") },
+        { QStringLiteral("--rate-class"), QStringLiteral("slot i") },
+        { QStringLiteral("--rate-class"), QStringLiteral("Slot I ") },
+        { QStringLiteral("--time-limit"), QStringLiteral("60") },
+        { QStringLiteral("--time-limit"), QStringLiteral("-1") },
+        { QStringLiteral("--time-limit"), QStringLiteral("ten") },
+        { QStringLiteral("--time-limit"), QStringLiteral("1.5") },
+        { QStringLiteral("--continue"), QStringLiteral("2") },
+        { QStringLiteral("--continue"), QStringLiteral("") },
+        { QStringLiteral("--server"), QStringLiteral("  ") },
+        { QStringLiteral("--server") },
+        { QStringLiteral("--server"), QStringLiteral("--continue"), QStringLiteral("1") },
+        { QStringLiteral("--colour"), QStringLiteral("red") },
     };
     for (const QStringList &arguments : bad) {
         QString error;
@@ -56,8 +57,9 @@ TEST(StationSetup, RefusesWhatTheStationCouldNotUse)
         EXPECT_FALSE(error.isEmpty());
     }
     QString error;
-    parse({QStringLiteral("--rate-class"), QStringLiteral("Gold")}, &error);
-    EXPECT_TRUE(error.contains(QStringLiteral("\"Slot I\", \"Slot II\" or \"Slot III\""))) << error.toStdString();
+    parse({ QStringLiteral("--rate-class"), QStringLiteral("Gold") }, &error);
+    EXPECT_TRUE(error.contains(QStringLiteral("\"Slot I\", \"Slot II\" or \"Slot III\"")))
+        << error.toStdString();
 }
 
 TEST(StationSetup, CreatesTheKeysValuesAndFolder)
@@ -75,7 +77,8 @@ TEST(StationSetup, CreatesTheKeysValuesAndFolder)
     ASSERT_TRUE(StationSetup::apply(registry, *fixture.system, options, &error)) << error.toStdString();
 
     const auto value = [&registry](const char *key, const char *name) {
-        return registry.regqueryvalue(RegRoot::CurrentUser, QString::fromLatin1(key), QString::fromLatin1(name));
+        return registry.regqueryvalue(
+            RegRoot::CurrentUser, QString::fromLatin1(key), QString::fromLatin1(name));
     };
     EXPECT_TRUE(registry.keyExists(RegRoot::CurrentUser, QString::fromLatin1(kSettingsKey)));
     EXPECT_EQ(value(kServerKey, "VLServer"), QVariant(QStringLiteral("SRV1")));
@@ -100,12 +103,13 @@ TEST(StationSetup, WithoutAServerTheStationWillAskForOne)
 {
     test::StationFixture fixture(false);
     QString error;
-    ASSERT_TRUE(StationSetup::apply(*fixture.registry, *fixture.system, StationSetupOptions{}, &error));
-    for (const char *key : {kServerKey, kTimersKey, kSettingsKey})
+    ASSERT_TRUE(StationSetup::apply(*fixture.registry, *fixture.system, StationSetupOptions {}, &error));
+    for (const char *key : { kServerKey, kTimersKey, kSettingsKey })
         EXPECT_TRUE(fixture.registry->keyExists(RegRoot::CurrentUser, QString::fromLatin1(key))) << key;
-    EXPECT_FALSE(fixture.registry->regqueryvalue(RegRoot::CurrentUser, QString::fromLatin1(kServerKey),
-                                                 QStringLiteral("VLSSpec"))
-                     .isValid());
+    EXPECT_FALSE(
+        fixture.registry
+            ->regqueryvalue(RegRoot::CurrentUser, QString::fromLatin1(kServerKey), QStringLiteral("VLSSpec"))
+            .isValid());
 }
 
 } // namespace
