@@ -6,12 +6,38 @@ scripts/install-deps.sh
 scripts/build.sh
 
 demo="$PWD/demo"
+database="$demo/server/systemfiles/vlsystem.mdb"
 mkdir -p "$demo"
-if [ ! -f "$demo/server/systemfiles/vlsystem.mdb" ]; then
+if [ ! -f "$database" ]; then
   build/server/vorlane-server --init-database "$demo/server"
 else
-  echo "Demo database already exists: $demo/server/systemfiles/vlsystem.mdb (kept)"
+  echo "Demo database already exists: $database (kept)."
+  echo "Its passwords were printed when it was created; remove $demo to start afresh with new ones."
 fi
+
+# The server, in the background on the demo folder. The station part follows.
+server_env=(VORLANE_HOME="$demo/server" VORLANE_SIMULATE_SYSTEM=1)
+if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
+  server_env+=(QT_QPA_PLATFORM=offscreen)
+  echo "No display found: the server runs with QT_QPA_PLATFORM=offscreen (no windows to see; it still answers stations)."
+fi
+server_pid=""
+if [ -f "$demo/server.pid" ]; then
+  server_pid="$(cat "$demo/server.pid")"
+  if ! grep -qs vorlane-server "/proc/$server_pid/cmdline"; then
+    server_pid=""
+  fi
+fi
+if [ -n "$server_pid" ]; then
+  echo "Demo server already running (pid $server_pid)."
+else
+  env "${server_env[@]}" nohup build/server/vorlane-server >"$demo/server.log" 2>&1 &
+  server_pid=$!
+  echo "$server_pid" >"$demo/server.pid"
+  echo "Demo server started (pid $server_pid) on $demo/server; log: $demo/server.log"
+fi
+echo "Sign in to the server as 'administrator' with the password printed when the database was created."
+echo "Stop the server with its 'Shutdown Server' command, or: kill \$(cat demo/server.pid)"
 
 # One station on this computer, set up against the demo server and started in the background.
 station="$demo/station"

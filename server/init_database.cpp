@@ -18,8 +18,9 @@ constexpr int kPasswordLength = 8; // the sign-in boxes hold at most eight chara
 
 QString usage()
 {
-    return QStringLiteral("usage: vorlane-server --init-database FOLDER [--admin-password P] [--guest-password P]\n"
-                          "Creates FOLDER/systemfiles/%1; a password not given is generated and printed.\n")
+    return QStringLiteral(
+        "usage: vorlane-server --init-database FOLDER [--admin-password P] [--guest-password P]\n"
+        "Creates FOLDER/systemfiles/%1; a password not given is generated and printed.\n")
         .arg(QLatin1String(db::kDatabaseFileName));
 }
 
@@ -84,10 +85,11 @@ int runInitDatabase(const QStringList &arguments)
                 return fail(QStringLiteral("%1 needs a value").arg(arg), 2);
             const QString value = args.at(++i);
             if (const QString problem = passwordProblem(value); !problem.isEmpty())
-                return fail(QStringLiteral("the password given with %1 %2 (1 to %3 characters, no blank at either end)")
+                return fail(QStringLiteral(
+                                "the password given with %1 %2 (1 to %3 characters, no blank at either end)")
                                 .arg(arg, problem)
                                 .arg(kPasswordLength),
-                            2);
+                    2);
             (admin ? adminPassword : guestPassword) = value;
             (admin ? adminGiven : guestGiven) = true;
         } else if (arg.startsWith(QLatin1String("--"))) {
@@ -105,8 +107,8 @@ int runInitDatabase(const QStringList &arguments)
     if (folderInfo.exists() && !folderInfo.isDir())
         return fail(QStringLiteral("'%1' is not a folder").arg(folder), 1);
 
-    const QString file =
-        QDir(QDir(folderInfo.absoluteFilePath()).filePath(QStringLiteral("systemfiles"))).filePath(QLatin1String(db::kDatabaseFileName));
+    const QString file = QDir(QDir(folderInfo.absoluteFilePath()).filePath(QStringLiteral("systemfiles")))
+                             .filePath(QLatin1String(db::kDatabaseFileName));
     if (QFileInfo::exists(file))
         return fail(QStringLiteral("a database already exists at %1; nothing was changed").arg(file), 1);
 
@@ -116,7 +118,7 @@ int runInitDatabase(const QStringList &arguments)
         guestPassword = generatePassword();
 
     try {
-        db::createDatabase(file, db::NewDatabase{adminPassword, guestPassword});
+        db::createDatabase(file, db::NewDatabase { adminPassword, guestPassword });
     } catch (const db::Error &e) {
         return fail(QStringLiteral("cannot create the database: %1").arg(e.description()), 1);
     }

@@ -1,16 +1,37 @@
 #include "init_database.h"
+#include "platform/clock.h"
+#include "platform/qt_prompter.h"
+#include "platform/system.h"
+#include "server_app.h"
+#include "server_context.h"
+#include "server_single_instance.h"
 
-#include <QCoreApplication>
-
-#include <cstdio>
+#include <QApplication>
+#include <QByteArrayView>
 
 int main(int argc, char *argv[])
 {
-    QCoreApplication app(argc, argv);
-    QStringList arguments = QCoreApplication::arguments();
-    arguments.removeFirst();
-    if (!arguments.isEmpty() && arguments.first() == QLatin1String("--init-database"))
+    // Creating the database needs no display: decide before any window system is touched.
+    if (argc > 1 && QByteArrayView(argv[1]) == QByteArrayView("--init-database")) {
+        QCoreApplication app(argc, argv);
+        QStringList arguments = QCoreApplication::arguments();
+        arguments.removeFirst();
         return vorlane::runInitDatabase(arguments);
-    std::fprintf(stderr, "vorlane-server: not yet built\n");
-    return 1;
+    }
+
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("vorlane-server"));
+    // The windows hide into the tray; only "Shutdown Server" ends the program.
+    QApplication::setQuitOnLastWindowClosed(false);
+
+    vorlane::System system;
+    vorlane::QtPrompter prompter;
+    vorlane::Clock clock;
+    vorlane::ServerContext context(system, prompter, clock);
+    vorlane::ServerApp server(context, vorlane::ServerSingleInstance::defaultName(system.programFolder()));
+    QObject::connect(
+        &server, &vorlane::ServerApp::finished, &app, &QCoreApplication::exit, Qt::QueuedConnection);
+    if (!server.start())
+        return server.exitCode();
+    return app.exec();
 }

@@ -15,7 +15,18 @@ ServerContext::ServerContext(System &system, Prompter &prompter, Clock &clock)
 
 QString ServerContext::databaseFile() const
 {
-    return QDir(m_system.programFolder()).filePath(QStringLiteral("systemfiles/") + QLatin1String(db::kDatabaseFileName));
+    return QDir(m_system.programFolder())
+        .filePath(QStringLiteral("systemfiles/") + QLatin1String(db::kDatabaseFileName));
+}
+
+void ServerContext::closeDatabase()
+{
+    try {
+        if (m_connection.isOpen())
+            m_connection.close();
+    } catch (const std::exception &) {
+        // Shutting down: nothing useful can be done about a failed close.
+    }
 }
 
 } // namespace vorlane

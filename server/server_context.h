@@ -5,6 +5,7 @@
 #include "platform/prompter.h"
 #include "platform/system.h"
 
+#include <QSize>
 #include <QString>
 
 namespace vorlane {
@@ -23,8 +24,12 @@ public:
     /// The database file: program folder + "/systemfiles/vlsystem.mdb".
     QString databaseFile() const;
 
-    QString signedInName;       // the login typed at the last successful sign-in
+    /// CloseDatabase: closes the shared connection when it is open; errors are passed over.
+    void closeDatabase();
+
+    QString signedInName; // the login typed at the last successful sign-in
     bool trayIconShown = false; // from the first activation of the sign-in window until shutdown
+    QSize twipsPerPixel { 15, 15 }; // read when the start-up window is first shown
 
 private:
     System &m_system;
@@ -32,5 +37,12 @@ private:
     Clock &m_clock;
     db::Connection m_connection;
 };
+
+/// Message-box titles of the server program.
+inline constexpr const char *kServerTitle = "Vorlane Server";
+inline constexpr const char *kServerErrorTitle = "Vorlane Server: Error";
+inline constexpr const char *kServerInformationTitle = "Vorlane Server: Information";
+inline constexpr const char *kServerQueryTitle = "Vorlane Server: Query";
+inline constexpr const char *kErrorInformationTitle = "Vorlane Error Information";
 
 } // namespace vorlane

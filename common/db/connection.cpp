@@ -13,7 +13,9 @@
 namespace vorlane::db {
 
 Error::Error(int code, const QString &description)
-    : std::runtime_error(description.toStdString()), m_code(code), m_description(description)
+    : std::runtime_error(description.toStdString())
+    , m_code(code)
+    , m_description(description)
 {
 }
 
@@ -21,11 +23,13 @@ namespace detail {
 
 void throwLast(sqlite3 *db, int rc)
 {
-    const QString message = db ? QString::fromUtf8(sqlite3_errmsg(db)) : QString::fromUtf8(sqlite3_errstr(rc));
+    const QString message
+        = db ? QString::fromUtf8(sqlite3_errmsg(db)) : QString::fromUtf8(sqlite3_errstr(rc));
     throw Error(rc, message);
 }
 
-Statement::Statement(sqlite3 *db, const QString &sql) : m_db(db)
+Statement::Statement(sqlite3 *db, const QString &sql)
+    : m_db(db)
 {
     if (!db)
         throw Error(SQLITE_MISUSE, QStringLiteral("Operation is not allowed when the object is closed."));
@@ -46,7 +50,10 @@ Statement::Statement(sqlite3 *db, const QString &sql) : m_db(db)
     }
 }
 
-Statement::~Statement() { sqlite3_finalize(m_stmt); }
+Statement::~Statement()
+{
+    sqlite3_finalize(m_stmt);
+}
 
 void Statement::bindAll(const QVariantList &params)
 {
@@ -79,20 +86,20 @@ void Statement::bindAll(const QVariantList &params)
                 break;
             case QMetaType::QByteArray: {
                 const QByteArray bytes = v.toByteArray();
-                rc = sqlite3_bind_blob64(m_stmt, index, bytes.constData(), sqlite3_uint64(bytes.size()),
-                                         SQLITE_TRANSIENT);
+                rc = sqlite3_bind_blob64(
+                    m_stmt, index, bytes.constData(), sqlite3_uint64(bytes.size()), SQLITE_TRANSIENT);
                 break;
             }
             case QMetaType::QDate: {
                 const QByteArray text = v.toDate().toString(Qt::ISODate).toUtf8();
                 rc = sqlite3_bind_text64(m_stmt, index, text.constData(), sqlite3_uint64(text.size()),
-                                         SQLITE_TRANSIENT, SQLITE_UTF8);
+                    SQLITE_TRANSIENT, SQLITE_UTF8);
                 break;
             }
             default: {
                 const QByteArray text = v.toString().toUtf8();
                 rc = sqlite3_bind_text64(m_stmt, index, text.constData(), sqlite3_uint64(text.size()),
-                                         SQLITE_TRANSIENT, SQLITE_UTF8);
+                    SQLITE_TRANSIENT, SQLITE_UTF8);
                 break;
             }
             }
@@ -112,7 +119,10 @@ bool Statement::step()
     throwLast(m_db, rc);
 }
 
-int Statement::columnCount() const { return sqlite3_column_count(m_stmt); }
+int Statement::columnCount() const
+{
+    return sqlite3_column_count(m_stmt);
+}
 
 QVariant Statement::value(int column) const
 {
@@ -147,7 +157,8 @@ QString valueText(sqlite3_value *value)
 void resultText(sqlite3_context *context, const QString &text)
 {
     const QByteArray utf8 = text.toUtf8();
-    sqlite3_result_text64(context, utf8.constData(), sqlite3_uint64(utf8.size()), SQLITE_TRANSIENT, SQLITE_UTF8);
+    sqlite3_result_text64(
+        context, utf8.constData(), sqlite3_uint64(utf8.size()), SQLITE_TRANSIENT, SQLITE_UTF8);
 }
 
 // DateValue(text): the ISO day of "mm/dd/yyyy", "m/d/yyyy" or ISO text; null when unreadable.
@@ -195,7 +206,10 @@ void trimFunction(sqlite3_context *context, int, sqlite3_value **argv)
 
 Connection::Connection() = default;
 
-Connection::~Connection() { close(); }
+Connection::~Connection()
+{
+    close();
+}
 
 void Connection::open(const QString &file)
 {
@@ -209,7 +223,8 @@ void Connection::open(const QString &file)
     // Never SQLITE_OPEN_CREATE: a missing database is an error, not an empty new file.
     int rc = sqlite3_open_v2(path.constData(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_FULLMUTEX, nullptr);
     if (rc != SQLITE_OK) {
-        const QString reason = db ? QString::fromUtf8(sqlite3_errmsg(db)) : QString::fromUtf8(sqlite3_errstr(rc));
+        const QString reason
+            = db ? QString::fromUtf8(sqlite3_errmsg(db)) : QString::fromUtf8(sqlite3_errstr(rc));
         sqlite3_close_v2(db);
         throw Error(rc, QStringLiteral("Cannot open the file '%1': %2").arg(file, reason));
     }
@@ -217,9 +232,11 @@ void Connection::open(const QString &file)
     sqlite3_busy_timeout(db, m_busyTimeoutMs);
 
     const int flags = SQLITE_UTF8 | SQLITE_DETERMINISTIC;
-    rc = sqlite3_create_function_v2(db, "DateValue", 1, flags, nullptr, dateValueFunction, nullptr, nullptr, nullptr);
+    rc = sqlite3_create_function_v2(
+        db, "DateValue", 1, flags, nullptr, dateValueFunction, nullptr, nullptr, nullptr);
     if (rc == SQLITE_OK)
-        rc = sqlite3_create_function_v2(db, "trim", 1, flags, nullptr, trimFunction, nullptr, nullptr, nullptr);
+        rc = sqlite3_create_function_v2(
+            db, "trim", 1, flags, nullptr, trimFunction, nullptr, nullptr, nullptr);
     if (rc != SQLITE_OK) {
         const QString reason = QString::fromUtf8(sqlite3_errmsg(db));
         sqlite3_close_v2(db);
@@ -231,12 +248,15 @@ void Connection::open(const QString &file)
     try {
         // Reading the schema proves the file is a database; then keep it out of WAL,
         // which does not work for files shared over the network.
-        detail::Statement check(m_db, QStringLiteral("PRAGMA journal_mode"));
-        const QString mode = check.step() ? check.value(0).toString().toLower() : QString();
+        QString mode;
+        {
+            detail::Statement check(m_db, QStringLiteral("PRAGMA journal_mode"));
+            if (check.step())
+                mode = check.value(0).toString().toLower();
+        }
         if (mode == QLatin1String("wal")) {
             detail::Statement toDelete(m_db, QStringLiteral("PRAGMA journal_mode=DELETE"));
-            while (toDelete.step()) {
-            }
+            while (toDelete.step()) { }
         }
         detail::Statement schema(m_db, QStringLiteral("SELECT count(*) FROM sqlite_master"));
         schema.step();
@@ -257,14 +277,16 @@ void Connection::close()
     m_file.clear();
 }
 
-bool Connection::isOpen() const { return m_db != nullptr; }
+bool Connection::isOpen() const
+{
+    return m_db != nullptr;
+}
 
 int Connection::execute(const QString &sql, const QVariantList &params)
 {
     detail::Statement statement(m_db, sql);
     statement.bindAll(params);
-    while (statement.step()) {
-    }
+    while (statement.step()) { }
     return sqlite3_stmt_readonly(statement.get()) ? 0 : sqlite3_changes(m_db);
 }
 
@@ -275,7 +297,8 @@ void Connection::setBusyTimeout(int milliseconds)
         sqlite3_busy_timeout(m_db, milliseconds);
 }
 
-Transaction::Transaction(Connection &connection) : m_connection(connection)
+Transaction::Transaction(Connection &connection)
+    : m_connection(connection)
 {
     // Taking the write lock at the start lets the busy time-out wait for other
     // writers; a deferred start could fail at once when the lock is upgraded.

@@ -27,6 +27,13 @@ private:
 /// The file stays in rollback-journal mode (never WAL: stations open it over a
 /// network share) and waits for other writers' locks up to the busy time-out
 /// instead of failing at once. `DateValue(text)` is registered on every open.
+///
+/// Days in DATE columns (`guest_trans.gt_date`) are ISO text, so that `=` and
+/// `between` with `DateValue('mm/dd/yyyy')` compare days; `rtrim(day)` is the
+/// ISO text too, while `trim(day)` gives the "mm/dd/yyyy" form, so both
+/// documented comparisons find the day. Text that is not a number is refused
+/// by numeric columns ("Data type mismatch in criteria expression."), by
+/// statements and by recordsets alike.
 class Connection {
 public:
     Connection();
@@ -41,7 +48,8 @@ public:
     QString fileName() const { return m_file; }
 
     /// Runs one statement; every value reaches SQL as a bound parameter (`?`).
-    /// Returns the number of rows changed.
+    /// Returns the number of rows changed. Text after the statement, or a
+    /// number of values different from the number of `?`, is an Error.
     int execute(const QString &sql, const QVariantList &params = {});
 
     void setBusyTimeout(int milliseconds);
@@ -55,7 +63,9 @@ private:
     int m_busyTimeoutMs = 30000;
 };
 
-/// Rolls back in its destructor unless committed.
+/// Rolls back in its destructor unless committed. Takes the write lock when it
+/// starts (waiting up to the busy time-out), so it never fails half-way for a
+/// lock another program holds.
 class Transaction {
 public:
     explicit Transaction(Connection &connection);

@@ -24,17 +24,22 @@ QString quoted(const QString &identifier)
 
 Error notUpdatable()
 {
-    return Error(SQLITE_READONLY, QStringLiteral("Current Recordset does not support updating. This may be a "
-                                                 "limitation of the provider, or of the selected locktype."));
+    return Error(SQLITE_READONLY,
+        QStringLiteral("Current Recordset does not support updating. This may be a "
+                       "limitation of the provider, or of the selected locktype."));
 }
 
 Error noCurrentRow()
 {
-    return Error(SQLITE_MISUSE, QStringLiteral("Either BOF or EOF is True, or the current record has been "
-                                               "deleted. Requested operation requires a current record."));
+    return Error(SQLITE_MISUSE,
+        QStringLiteral("Either BOF or EOF is True, or the current record has been "
+                       "deleted. Requested operation requires a current record."));
 }
 
-Error typeMismatch() { return Error(SQLITE_MISMATCH, QString::fromLatin1(detail::kTypeMismatch)); }
+Error typeMismatch()
+{
+    return Error(SQLITE_MISMATCH, QString::fromLatin1(detail::kTypeMismatch));
+}
 
 enum class Affinity { Text, Integer, Numeric, Real, Date, None };
 
@@ -46,11 +51,13 @@ Affinity affinityOf(const QString &declared)
         return Affinity::None;
     if (t.contains(QLatin1String("INT")))
         return Affinity::Integer;
-    if (t.contains(QLatin1String("CHAR")) || t.contains(QLatin1String("CLOB")) || t.contains(QLatin1String("TEXT")))
+    if (t.contains(QLatin1String("CHAR")) || t.contains(QLatin1String("CLOB"))
+        || t.contains(QLatin1String("TEXT")))
         return Affinity::Text;
     if (t.contains(QLatin1String("BLOB")))
         return Affinity::None;
-    if (t.contains(QLatin1String("REAL")) || t.contains(QLatin1String("FLOA")) || t.contains(QLatin1String("DOUB")))
+    if (t.contains(QLatin1String("REAL")) || t.contains(QLatin1String("FLOA"))
+        || t.contains(QLatin1String("DOUB")))
         return Affinity::Real;
     if (t.contains(QLatin1String("DATE")))
         return Affinity::Date;
@@ -80,8 +87,8 @@ bool isNumberType(const QVariant &v)
 // Statements whose rows do not map one-to-one onto base-table rows are read-only.
 bool shapeAllowsUpdates(const QString &sql)
 {
-    static const QRegularExpression select(QStringLiteral(R"(^\s*select\s)"),
-                                           QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression select(
+        QStringLiteral(R"(^\s*select\s)"), QRegularExpression::CaseInsensitiveOption);
     static const QRegularExpression aggregate(
         QStringLiteral(R"(\b(distinct|group\s+by|having|union|intersect|except|join|window)\b)"),
         QRegularExpression::CaseInsensitiveOption);
@@ -97,7 +104,10 @@ Recordset::Recordset(Connection &connection, const QString &sql, const QVariantL
 
 Recordset::~Recordset() = default;
 
-Recordset::Recordset(Recordset &&other) noexcept { *this = std::move(other); }
+Recordset::Recordset(Recordset &&other) noexcept
+{
+    *this = std::move(other);
+}
 
 Recordset &Recordset::operator=(Recordset &&other) noexcept
 {
@@ -155,7 +165,10 @@ void Recordset::close()
     clearPending();
 }
 
-bool Recordset::isOpen() const { return m_open; }
+bool Recordset::isOpen() const
+{
+    return m_open;
+}
 
 void Recordset::requery()
 {
@@ -205,11 +218,11 @@ void Recordset::load()
     // is the key every change is written back by.
     std::unique_ptr<detail::Statement> keyed;
     if (single && !candidate.isEmpty() && shapeAllowsUpdates(m_sql)) {
-        static const QRegularExpression select(QStringLiteral(R"(^\s*select\s)"),
-                                               QRegularExpression::CaseInsensitiveOption);
+        static const QRegularExpression select(
+            QStringLiteral(R"(^\s*select\s)"), QRegularExpression::CaseInsensitiveOption);
         const auto match = select.match(m_sql);
         const QString rewritten = QStringLiteral("SELECT rowid AS %1, ").arg(quoted(kRowIdAlias))
-                                  + m_sql.mid(match.capturedEnd());
+            + m_sql.mid(match.capturedEnd());
         try {
             auto attempt = std::make_unique<detail::Statement>(db, rewritten);
             sqlite3_stmt *k = attempt->get();
@@ -270,7 +283,10 @@ bool Recordset::eof() const
     return m_visible == 0 && m_position < 0;
 }
 
-int Recordset::recordCount() const { return m_open ? m_visible : -1; }
+int Recordset::recordCount() const
+{
+    return m_open ? m_visible : -1;
+}
 
 void Recordset::moveFirst()
 {
@@ -312,7 +328,10 @@ void Recordset::moveLast()
     m_position = i < 0 ? int(m_rows.size()) : i;
 }
 
-int Recordset::fieldCount() const { return int(m_names.size()); }
+int Recordset::fieldCount() const
+{
+    return int(m_names.size());
+}
 
 QString Recordset::fieldName(int index) const
 {
@@ -324,8 +343,9 @@ QString Recordset::fieldName(int index) const
 QVariant Recordset::field(int index) const
 {
     if (index < 0 || index >= m_names.size())
-        throw Error(SQLITE_RANGE, QStringLiteral("Item cannot be found in the collection corresponding to the "
-                                                 "requested name or ordinal."));
+        throw Error(SQLITE_RANGE,
+            QStringLiteral("Item cannot be found in the collection corresponding to the "
+                           "requested name or ordinal."));
     if (m_adding)
         return m_pending.at(index);
     requireCurrent();
@@ -334,7 +354,10 @@ QVariant Recordset::field(int index) const
     return m_rows[size_t(m_position)].values.at(index);
 }
 
-QVariant Recordset::field(const QString &name) const { return field(indexOf(name)); }
+QVariant Recordset::field(const QString &name) const
+{
+    return field(indexOf(name));
+}
 
 void Recordset::setField(int index, const QVariant &value)
 {
@@ -350,7 +373,10 @@ void Recordset::setField(int index, const QVariant &value)
     m_dirty[size_t(index)] = true;
 }
 
-void Recordset::setField(const QString &name, const QVariant &value) { setField(indexOf(name), value); }
+void Recordset::setField(const QString &name, const QVariant &value)
+{
+    setField(indexOf(name), value);
+}
 
 void Recordset::addNew()
 {
@@ -411,11 +437,13 @@ void Recordset::update()
         for (const QString &c : columns)
             sets << quoted(c) + QStringLiteral("=?");
         values << row.rowId;
-        const int changed = m_connection->execute(
-            QStringLiteral("UPDATE %1 SET %2 WHERE rowid=?").arg(quoted(m_table), sets.join(QLatin1Char(','))), values);
+        const int changed = m_connection->execute(QStringLiteral("UPDATE %1 SET %2 WHERE rowid=?")
+                                                      .arg(quoted(m_table), sets.join(QLatin1Char(','))),
+            values);
         if (changed == 0)
-            throw Error(SQLITE_NOTFOUND, QStringLiteral("Row cannot be located for updating. Some values may have "
-                                                        "been changed since it was last read."));
+            throw Error(SQLITE_NOTFOUND,
+                QStringLiteral("Row cannot be located for updating. Some values may have "
+                               "been changed since it was last read."));
     }
     for (int i = 0; i < m_names.size(); ++i) {
         if (m_dirty[size_t(i)])
@@ -442,7 +470,7 @@ void Recordset::deleteCurrent()
     }
     requireCurrent();
     Row &row = m_rows[size_t(m_position)];
-    m_connection->execute(QStringLiteral("DELETE FROM %1 WHERE rowid=?").arg(quoted(m_table)), {row.rowId});
+    m_connection->execute(QStringLiteral("DELETE FROM %1 WHERE rowid=?").arg(quoted(m_table)), { row.rowId });
     row.deleted = true;
     --m_visible;
     clearPending();
@@ -454,8 +482,9 @@ int Recordset::indexOf(const QString &name) const
         if (m_names.at(i).compare(name, Qt::CaseInsensitive) == 0)
             return i;
     }
-    throw Error(SQLITE_RANGE, QStringLiteral("Item cannot be found in the collection corresponding to the "
-                                             "requested name or ordinal."));
+    throw Error(SQLITE_RANGE,
+        QStringLiteral("Item cannot be found in the collection corresponding to the "
+                       "requested name or ordinal."));
 }
 
 void Recordset::requireCurrent() const
@@ -469,8 +498,9 @@ void Recordset::requireCurrent() const
 void Recordset::requireUpdatable(int index) const
 {
     if (index < 0 || index >= m_names.size())
-        throw Error(SQLITE_RANGE, QStringLiteral("Item cannot be found in the collection corresponding to the "
-                                                 "requested name or ordinal."));
+        throw Error(SQLITE_RANGE,
+            QStringLiteral("Item cannot be found in the collection corresponding to the "
+                           "requested name or ordinal."));
     if (!m_open || m_table.isEmpty())
         throw notUpdatable();
     if (m_columns.at(index).isEmpty())
@@ -550,9 +580,10 @@ void Recordset::refetch(Row &row)
     }
     if (selected.isEmpty())
         return;
-    detail::Statement s(m_connection->handle(), QStringLiteral("SELECT %1 FROM %2 WHERE rowid=?")
-                                                    .arg(selected.join(QLatin1Char(',')), quoted(m_table)));
-    s.bindAll({row.rowId});
+    detail::Statement s(m_connection->handle(),
+        QStringLiteral("SELECT %1 FROM %2 WHERE rowid=?")
+            .arg(selected.join(QLatin1Char(',')), quoted(m_table)));
+    s.bindAll({ row.rowId });
     if (!s.step())
         return;
     for (int k = 0; k < fields.size(); ++k)

@@ -19,7 +19,16 @@ namespace vorlane::db {
 /// name. Every value in the statement is a bound parameter.
 ///
 /// Writing a text "mm/dd/yyyy" into a DATE column stores the ISO day; a text
-/// that is not a number written into a numeric column is refused with an Error.
+/// that is not a number written into a numeric column is refused with an Error
+/// when the field is set; a number written into a whole-number column is
+/// rounded as the old programs did (halves to even).
+///
+/// As with the old recordsets, changes set on a row and not yet written are
+/// written when the cursor moves or the recordset is requeried; `close`
+/// discards them. Moving past either end stays at BOF or EOF; deleted rows are
+/// skipped by the moves and not counted. A select over more than one table, or
+/// with grouping, is read-only: setting a field, `addNew` and `deleteCurrent`
+/// throw.
 class Recordset {
 public:
     Recordset() = default;
@@ -82,17 +91,17 @@ private:
     Connection *m_connection = nullptr;
     QString m_sql;
     QVariantList m_params;
-    QString m_table;              // base table rows are written back to ("" when not updatable)
-    QStringList m_names;          // field names as the select returns them
-    QStringList m_columns;        // base-table column of each field ("" when computed)
-    QStringList m_declaredTypes;  // declared type of each field's column
+    QString m_table; // base table rows are written back to ("" when not updatable)
+    QStringList m_names; // field names as the select returns them
+    QStringList m_columns; // base-table column of each field ("" when computed)
+    QStringList m_declaredTypes; // declared type of each field's column
     std::vector<Row> m_rows;
-    int m_position = 0;           // -1 = BOF, m_rows.size() = EOF
+    int m_position = 0; // -1 = BOF, m_rows.size() = EOF
     bool m_adding = false;
-    QVariantList m_pending;       // edited values of the current or new row
+    QVariantList m_pending; // edited values of the current or new row
     std::vector<bool> m_dirty;
-    int m_positionBeforeAdd = 0;  // where cancelUpdate returns to after addNew
-    int m_visible = 0;            // rows not deleted
+    int m_positionBeforeAdd = 0; // where cancelUpdate returns to after addNew
+    int m_visible = 0; // rows not deleted
     bool m_open = false;
 };
 

@@ -29,20 +29,20 @@ struct Table {
 std::vector<Column> memberColumns()
 {
     return {
-        {"cl_login", "TEXT"},
-        {"cl_passwd", "TEXT"},
-        {"cl_sdate", "TEXT"},
-        {"cl_edate", "TEXT"},
-        {"cl_duration", "TEXT"},
-        {"cl_amount", "INTEGER"},
-        {"cl_name", "TEXT"},
-        {"cl_address", "TEXT"},
-        {"cl_phone", "TEXT"},
-        {"cl_email", "TEXT"},
-        {"cl_memo", "TEXT"},
-        {"cl_paid", "INTEGER"},
-        {"cl_status", "INTEGER", "0"},
-        {"cl_info", "TEXT"},
+        { "cl_login", "TEXT" },
+        { "cl_passwd", "TEXT" },
+        { "cl_sdate", "TEXT" },
+        { "cl_edate", "TEXT" },
+        { "cl_duration", "TEXT" },
+        { "cl_amount", "INTEGER" },
+        { "cl_name", "TEXT" },
+        { "cl_address", "TEXT" },
+        { "cl_phone", "TEXT" },
+        { "cl_email", "TEXT" },
+        { "cl_memo", "TEXT" },
+        { "cl_paid", "INTEGER" },
+        { "cl_status", "INTEGER", "0" },
+        { "cl_info", "TEXT" },
     };
 }
 
@@ -50,88 +50,88 @@ std::vector<Column> memberColumns()
 std::vector<Column> rateColumns()
 {
     return {
-        {"rt_no", "INTEGER"},
-        {"rt_unused1", "TEXT"},
-        {"rt_unused2", "TEXT"},
-        {"rt_quarter1", "INTEGER"},
-        {"rt_quarter2", "INTEGER"},
-        {"rt_quarter3", "INTEGER"},
-        {"rt_quarter4", "INTEGER"},
-        {"rt_unused7", "TEXT"},
-        {"rt_unused8", "TEXT"},
-        {"rt_kind", "TEXT"},
+        { "rt_no", "INTEGER" },
+        { "rt_unused1", "TEXT" },
+        { "rt_unused2", "TEXT" },
+        { "rt_quarter1", "INTEGER" },
+        { "rt_quarter2", "INTEGER" },
+        { "rt_quarter3", "INTEGER" },
+        { "rt_quarter4", "INTEGER" },
+        { "rt_unused7", "TEXT" },
+        { "rt_unused8", "TEXT" },
+        { "rt_kind", "TEXT" },
     };
 }
 
 const std::vector<Table> &tables()
 {
     static const std::vector<Table> all = {
-        {"admnlog_master",
-         {
-             {"ad_login", "TEXT"},
-             {"ad_passwd", "TEXT"},
-             {"ad_status", "INTEGER", "0"},
-         }},
-        {"manager_master",
-         {
-             {"mg_login", "TEXT"},
-             {"mgpasswd", "TEXT"},
-             {"mg_rdate", "TEXT"},
-             {"mg_name", "TEXT"},
-             {"mg_address", "TEXT"},
-             {"mg_phone", "TEXT"},
-             {"mg_email", "TEXT"},
-             {"mg_memo", "TEXT"},
-             {"mg_status", "INTEGER", "0"},
-         }},
-        {"client_master", memberColumns()},
-        {"client_expired", memberColumns()},
-        {"client_trans",
-         {
-             // A new member's row is added with the login only: the counters start at 0.
-             {"cl_login", "TEXT"},
-             {"cl_hrselapsed", "INTEGER", "0"},
-             {"cl_minelapsed", "INTEGER", "0"},
-         }},
-        {"guest_trans",
-         {
-             {"gt_date", "DATE"},
-             {"gt_number", "INTEGER"},
-             {"gt_charge", "INTEGER"},
-         }},
-        {"machine_master2",
-         {
-             {"address", "TEXT"},
-             {"username", "TEXT"},
-             {"logintime", "TEXT"},
-             {"logouttime", "TEXT"},
-             {"machinename", "TEXT"},
-             {"status", "INTEGER", "0"},
-             {"Amount", "TEXT"},
-             {"TotalTime", "TEXT"},
-             {"usagedate", "TEXT"},
-             {"ratetype", "TEXT"},
-             {"printing", "NUMERIC"},
-             {"snacks", "NUMERIC"},
-             {"cold", "NUMERIC"},
-             {"acce", "NUMERIC"},
-             {"others", "NUMERIC"},
-             {"total", "NUMERIC"},
-         }},
-        {"rates_master", rateColumns()},
-        {"rates_master_semicabin", rateColumns()},
-        {"rates_master_cabin", rateColumns()},
-        {"server_now",
-         {
-             {"sn_year", "INTEGER"},
-             {"sn_month", "INTEGER"},
-             {"sn_day", "INTEGER"},
-             {"sn_weekday", "INTEGER"},
-             {"sn_hour", "INTEGER"},
-             {"sn_minute", "INTEGER"},
-             {"sn_second", "INTEGER"},
-             {"sn_millisecond", "INTEGER"},
-         }},
+        { "admnlog_master",
+            {
+                { "ad_login", "TEXT" },
+                { "ad_passwd", "TEXT" },
+                { "ad_status", "INTEGER", "0" },
+            } },
+        { "manager_master",
+            {
+                { "mg_login", "TEXT" },
+                { "mgpasswd", "TEXT" },
+                { "mg_rdate", "TEXT" },
+                { "mg_name", "TEXT" },
+                { "mg_address", "TEXT" },
+                { "mg_phone", "TEXT" },
+                { "mg_email", "TEXT" },
+                { "mg_memo", "TEXT" },
+                { "mg_status", "INTEGER", "0" },
+            } },
+        { "client_master", memberColumns() },
+        { "client_expired", memberColumns() },
+        { "client_trans",
+            {
+                // A new member's row is added with the login only: the counters start at 0.
+                { "cl_login", "TEXT" },
+                { "cl_hrselapsed", "INTEGER", "0" },
+                { "cl_minelapsed", "INTEGER", "0" },
+            } },
+        { "guest_trans",
+            {
+                { "gt_date", "DATE" },
+                { "gt_number", "INTEGER" },
+                { "gt_charge", "INTEGER" },
+            } },
+        { "machine_master2",
+            {
+                { "address", "TEXT" },
+                { "username", "TEXT" },
+                { "logintime", "TEXT" },
+                { "logouttime", "TEXT" },
+                { "machinename", "TEXT" },
+                { "status", "INTEGER", "0" },
+                { "Amount", "TEXT" },
+                { "TotalTime", "TEXT" },
+                { "usagedate", "TEXT" },
+                { "ratetype", "TEXT" },
+                { "printing", "NUMERIC" },
+                { "snacks", "NUMERIC" },
+                { "cold", "NUMERIC" },
+                { "acce", "NUMERIC" },
+                { "others", "NUMERIC" },
+                { "total", "NUMERIC" },
+            } },
+        { "rates_master", rateColumns() },
+        { "rates_master_semicabin", rateColumns() },
+        { "rates_master_cabin", rateColumns() },
+        { "server_now",
+            {
+                { "sn_year", "INTEGER" },
+                { "sn_month", "INTEGER" },
+                { "sn_day", "INTEGER" },
+                { "sn_weekday", "INTEGER" },
+                { "sn_hour", "INTEGER" },
+                { "sn_minute", "INTEGER" },
+                { "sn_second", "INTEGER" },
+                { "sn_millisecond", "INTEGER" },
+            } },
     };
     return all;
 }
@@ -145,10 +145,19 @@ const Table *findTable(const QString &name)
     return nullptr;
 }
 
-QString quoted(const QString &identifier) { return QLatin1Char('"') + identifier + QLatin1Char('"'); }
-QString quoted(const char *identifier) { return quoted(QLatin1String(identifier)); }
+QString quoted(const QString &identifier)
+{
+    return QLatin1Char('"') + identifier + QLatin1Char('"');
+}
+QString quoted(const char *identifier)
+{
+    return quoted(QLatin1String(identifier));
+}
 
-bool isNumeric(const Column &c) { return qstrcmp(c.type, "INTEGER") == 0 || qstrcmp(c.type, "NUMERIC") == 0; }
+bool isNumeric(const Column &c)
+{
+    return qstrcmp(c.type, "INTEGER") == 0 || qstrcmp(c.type, "NUMERIC") == 0;
+}
 
 QStringList createStatements()
 {
@@ -161,25 +170,30 @@ QStringList createStatements()
                 line += QStringLiteral(" DEFAULT ") + QLatin1String(c.defaultValue);
             columns << line;
         }
-        statements << QStringLiteral("CREATE TABLE %1 (%2)").arg(quoted(t.name), columns.join(QStringLiteral(", ")));
+        statements
+            << QStringLiteral("CREATE TABLE %1 (%2)").arg(quoted(t.name), columns.join(QStringLiteral(", ")));
 
         // The engine would keep text that is not a number in a numeric column;
         // the old engine refused it, and so do these, whichever way it is written.
         QStringList wrongType;
         for (const Column &c : t.columns) {
             if (isNumeric(c))
-                wrongType << QStringLiteral("typeof(NEW.%1) NOT IN ('integer','real','null')").arg(quoted(c.name));
+                wrongType
+                    << QStringLiteral("typeof(NEW.%1) NOT IN ('integer','real','null')").arg(quoted(c.name));
             else if (qstrcmp(c.type, "DATE") == 0)
-                wrongType << QStringLiteral("(NEW.%1 IS NOT NULL AND DateValue(NEW.%1) IS NULL)").arg(quoted(c.name));
+                wrongType << QStringLiteral("(NEW.%1 IS NOT NULL AND DateValue(NEW.%1) IS NULL)")
+                                 .arg(quoted(c.name));
         }
         if (!wrongType.isEmpty()) {
-            for (const char *event : {"INSERT", "UPDATE"}) {
+            for (const char *event : { "INSERT", "UPDATE" }) {
                 statements << QStringLiteral("CREATE TRIGGER %1 BEFORE %2 ON %3 WHEN %4 BEGIN "
                                              "SELECT RAISE(ABORT, '%5'); END")
                                   .arg(quoted(QStringLiteral("%1_types_%2")
-                                                  .arg(QLatin1String(t.name), QString::fromLatin1(event).toLower())),
-                                       QLatin1String(event), quoted(t.name), wrongType.join(QStringLiteral(" OR ")),
-                                       QLatin1String(detail::kTypeMismatch));
+                                                  .arg(QLatin1String(t.name),
+                                                      QString::fromLatin1(event).toLower())),
+                                      QLatin1String(event), quoted(t.name),
+                                      wrongType.join(QStringLiteral(" OR ")),
+                                      QLatin1String(detail::kTypeMismatch));
             }
         }
 
@@ -188,14 +202,16 @@ QStringList createStatements()
         for (const Column &c : t.columns) {
             if (qstrcmp(c.type, "DATE") != 0)
                 continue;
-            for (const char *event : {"INSERT", "UPDATE"}) {
+            for (const char *event : { "INSERT", "UPDATE" }) {
                 const QString name = QStringLiteral("%1_%2_iso_%3")
-                                         .arg(QLatin1String(t.name), QLatin1String(c.name), QString::fromLatin1(event).toLower());
+                                         .arg(QLatin1String(t.name), QLatin1String(c.name),
+                                             QString::fromLatin1(event).toLower());
                 const QString when = QLatin1String(event) == QLatin1String("UPDATE")
-                                         ? QStringLiteral("AFTER UPDATE OF %1").arg(quoted(c.name))
-                                         : QStringLiteral("AFTER INSERT");
-                statements << QStringLiteral("CREATE TRIGGER %1 %2 ON %3 WHEN NEW.%4 IS NOT DateValue(NEW.%4) BEGIN "
-                                             "UPDATE %3 SET %4 = DateValue(NEW.%4) WHERE rowid = NEW.rowid; END")
+                    ? QStringLiteral("AFTER UPDATE OF %1").arg(quoted(c.name))
+                    : QStringLiteral("AFTER INSERT");
+                statements << QStringLiteral(
+                    "CREATE TRIGGER %1 %2 ON %3 WHEN NEW.%4 IS NOT DateValue(NEW.%4) BEGIN "
+                    "UPDATE %3 SET %4 = DateValue(NEW.%4) WHERE rowid = NEW.rowid; END")
                                   .arg(quoted(name), when, quoted(t.name), quoted(c.name));
             }
         }
@@ -228,9 +244,10 @@ void createDatabase(const QString &file, const NewDatabase &accounts)
     const QFileInfo info(file);
     if (info.exists())
         throw Error(SQLITE_CANTOPEN,
-                    QStringLiteral("A database already exists at '%1'; it has been left untouched.").arg(file));
+            QStringLiteral("A database already exists at '%1'; it has been left untouched.").arg(file));
     if (!QDir().mkpath(info.absolutePath()))
-        throw Error(SQLITE_CANTOPEN, QStringLiteral("Cannot create the folder '%1'.").arg(info.absolutePath()));
+        throw Error(
+            SQLITE_CANTOPEN, QStringLiteral("Cannot create the folder '%1'.").arg(info.absolutePath()));
 
     // Claim the name exclusively: if another process creates the file first,
     // this fails instead of writing into that file.
@@ -239,8 +256,10 @@ void createDatabase(const QString &file, const NewDatabase &accounts)
         if (!claim.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
             if (claim.exists())
                 throw Error(SQLITE_CANTOPEN,
-                            QStringLiteral("A database already exists at '%1'; it has been left untouched.").arg(file));
-            throw Error(SQLITE_CANTOPEN, QStringLiteral("Cannot create the file '%1': %2").arg(file, claim.errorString()));
+                    QStringLiteral("A database already exists at '%1'; it has been left untouched.")
+                        .arg(file));
+            throw Error(SQLITE_CANTOPEN,
+                QStringLiteral("Cannot create the file '%1': %2").arg(file, claim.errorString()));
         }
     }
 
@@ -252,16 +271,20 @@ void createDatabase(const QString &file, const NewDatabase &accounts)
             for (const QString &statement : createStatements())
                 connection.execute(statement);
 
-            connection.execute(QStringLiteral("INSERT INTO admnlog_master (ad_login, ad_passwd, ad_status) VALUES (?, ?, 0)"),
-                               {QStringLiteral("administrator"), accounts.adminPassword});
-            connection.execute(QStringLiteral("INSERT INTO client_master (cl_login, cl_passwd, cl_duration, cl_amount, "
-                                              "cl_paid, cl_status) VALUES (?, ?, ?, 0, 0, 0)"),
-                               {QStringLiteral("guest"), accounts.guestPassword, QStringLiteral("0")});
-            for (const char *rates : {"rates_master", "rates_master_semicabin", "rates_master_cabin"}) {
-                connection.execute(QStringLiteral("INSERT INTO %1 (rt_no, rt_quarter1, rt_quarter2, rt_quarter3, "
-                                                  "rt_quarter4, rt_kind) VALUES (1, ?, ?, ?, ?, 'flat')")
-                                       .arg(quoted(rates)),
-                                   {10, 20, 30, 40});
+            connection.execute(
+                QStringLiteral(
+                    "INSERT INTO admnlog_master (ad_login, ad_passwd, ad_status) VALUES (?, ?, 0)"),
+                { QStringLiteral("administrator"), accounts.adminPassword });
+            connection.execute(
+                QStringLiteral("INSERT INTO client_master (cl_login, cl_passwd, cl_duration, cl_amount, "
+                               "cl_paid, cl_status) VALUES (?, ?, ?, 0, 0, 0)"),
+                { QStringLiteral("guest"), accounts.guestPassword, QStringLiteral("0") });
+            for (const char *rates : { "rates_master", "rates_master_semicabin", "rates_master_cabin" }) {
+                connection.execute(
+                    QStringLiteral("INSERT INTO %1 (rt_no, rt_quarter1, rt_quarter2, rt_quarter3, "
+                                   "rt_quarter4, rt_kind) VALUES (1, ?, ?, ?, ?, 'flat')")
+                        .arg(quoted(rates)),
+                    { 10, 20, 30, 40 });
             }
             connection.execute(QStringLiteral("PRAGMA user_version = %1").arg(kSchemaVersion));
             transaction.commit();

@@ -8,19 +8,31 @@
 
 namespace vorlane::db {
 
-QString formatDate(const QDate &date) { return date.toString(QStringLiteral("MM/dd/yyyy")); }
+QString formatDate(const QDate &date)
+{
+    return date.toString(QStringLiteral("MM/dd/yyyy"));
+}
 
-QString formatShortDate(const QDate &date) { return date.toString(QStringLiteral("MM/dd/yy")); }
+QString formatShortDate(const QDate &date)
+{
+    return date.toString(QStringLiteral("MM/dd/yy"));
+}
 
-QString shortDateText(const QDate &date) { return formatDate(date); }
+QString shortDateText(const QDate &date)
+{
+    return formatDate(date);
+}
 
-QString timeOfDayText(const QTime &time) { return time.toString(QStringLiteral("h:mm:ss AP")); }
+QString timeOfDayText(const QTime &time)
+{
+    return time.toString(QStringLiteral("h:mm:ss AP"));
+}
 
 QDate parseDate(const QString &text)
 {
     // A time of day after the date is ignored, as the old engine's DateValue did.
-    static const QRegularExpression us(
-        QStringLiteral(R"(^\s*(\d{1,2})/(\d{1,2})/(\d{4}|\d{2})(?:\s+\d{1,2}:\d{2}(?::\d{2})?(?:\s*[AaPp][Mm])?)?\s*$)"));
+    static const QRegularExpression us(QStringLiteral(
+        R"(^\s*(\d{1,2})/(\d{1,2})/(\d{4}|\d{2})(?:\s+\d{1,2}:\d{2}(?::\d{2})?(?:\s*[AaPp][Mm])?)?\s*$)"));
     static const QRegularExpression iso(
         QStringLiteral(R"(^\s*(\d{4})-(\d{1,2})-(\d{1,2})(?:[T ]\d{1,2}:\d{2}(?::\d{2}(?:\.\d+)?)?)?\s*$)"));
 
@@ -92,7 +104,8 @@ qint64 toWholeNumber(const QVariant &value, bool *ok)
     if (ok)
         *ok = false;
     const int type = value.typeId();
-    if (type == QMetaType::LongLong || type == QMetaType::Int || type == QMetaType::Short || type == QMetaType::Long) {
+    if (type == QMetaType::LongLong || type == QMetaType::Int || type == QMetaType::Short
+        || type == QMetaType::Long) {
         if (ok)
             *ok = true;
         return value.toLongLong();

@@ -4,11 +4,44 @@
 #include <QInputDialog>
 #include <QMessageBox>
 
+#include <cstdio>
+
 namespace vorlane {
+
+namespace {
+
+// Without a screen nobody can answer a modal box, and it would block the
+// program for ever: the box goes to standard error and takes its safe answer.
+bool headless()
+{
+    const QString platform = QGuiApplication::platformName();
+    return platform == QLatin1String("offscreen") || platform == QLatin1String("minimal");
+}
+
+void printBox(const QString &title, const QString &text)
+{
+    std::fprintf(stderr, "[%s] %s\n", qPrintable(title), qPrintable(QString(text).replace(QLatin1String("\r\n"), QLatin1String(" / "))));
+    std::fflush(stderr);
+}
+
+} // namespace
 
 MessageAnswer QtPrompter::message(const QString &text, MessageButtons buttons, MessageIcon icon,
                                   const QString &title)
 {
+    if (headless()) {
+        printBox(title, text);
+        switch (buttons) {
+        case MessageButtons::YesNo:
+        case MessageButtons::YesNoCancel:
+            return MessageAnswer::No;
+        case MessageButtons::OkCancel:
+        case MessageButtons::RetryCancel:
+            return MessageAnswer::Cancel;
+        case MessageButtons::Ok:
+            return MessageAnswer::Ok;
+        }
+    }
     QMessageBox box;
     box.setWindowTitle(title);
     box.setText(text);
@@ -40,6 +73,10 @@ MessageAnswer QtPrompter::message(const QString &text, MessageButtons buttons, M
 
 std::optional<QString> QtPrompter::input(const QString &prompt, const QString &title, const QString &defaultText)
 {
+    if (headless()) {
+        printBox(title, prompt);
+        return std::nullopt;
+    }
     bool ok = false;
     const QString text = QInputDialog::getText(nullptr, title, prompt, QLineEdit::Normal, defaultText, &ok);
     if (!ok)

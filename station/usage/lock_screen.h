@@ -1,15 +1,30 @@
 #pragma once
 
+#include "db/recordset.h"
+#include "usage/station_bookkeeping.h"
+
 #include <QWidget>
 
+#include <array>
+
+class QButtonGroup;
+class QLabel;
 class QLineEdit;
+class QPushButton;
 class QRadioButton;
+class QTimer;
 
 namespace vorlane {
 
 class StationContext;
 
-/// Window "frmstart".
+/// Window "frmstart" ("Login Mode"): the station's resting state. While it is
+/// shown the station is locked: the window covers the screen, stays above every
+/// other window and holds the keyboard; a sign-in hands the station over to the
+/// control panel, the member profile or the guest timer.
+///
+/// Control arrays carry their index in the object name: "optchoice_0" to
+/// "optchoice_2", "info_0" to "info_3", "Label3_0" and "Label3_1".
 class LockScreen : public QWidget {
     Q_OBJECT
 public:
@@ -20,7 +35,7 @@ public:
     void load();
     /// Every showing: clears and locks (the activation steps).
     void activate();
-    /// Shell released, delmachine, connection closed unless reconnecting, listener unloaded.
+    /// Shell released, delmachine, connection closed, listener unloaded.
     void unload();
     /// The sign-in (also pressed by the remote guest sign-in).
     void cmdsubt_Click();
@@ -30,8 +45,60 @@ public:
     QLineEdit *txtlog() const;
     QLineEdit *txtpas() const;
 
+    /// Bookkeeping on the station's rows (checktimer, saverecord, addmachine, delmachine).
+    StationBookkeeping &bookkeeping() { return m_bookkeeping; }
+    /// Whether the window is kept above all others (dropped while handed over or behind a box).
+    bool isTopMost() const { return m_topMost; }
+    /// Whether the 50 ms tick runs.
+    bool isTicking() const;
+
+public Q_SLOTS:
+    /// The 50 ms tick: blinks "Your time slot has expired" and keeps the window on top.
+    void stimer1_Timer();
+    /// Choosing a sign-in kind: both boxes emptied and enabled, `txtlog` focused.
+    void optchoice_Click(int index);
+    /// Both boxes emptied and disabled, no kind chosen.
+    void cmdcan_Click();
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+    void paintEvent(QPaintEvent *event) override;
+    void showEvent(QShowEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+
 private:
+    enum Kind { Administrator = 0, Manager = 1, User = 2 };
+
+    void buildWindow();
+    void showlastusage(QLabel *date, QLabel *usage, QLabel *charges, QLabel *user);
+    void clearChoice();
+    int chosenKind() const;
+    void setTopMost(bool on);
+    bool ownWindowOnTop() const;
+    void holdKeyboard();
+    void letKeyboardGo();
+    void refuse(const QString &text, QLineEdit *focus);
+    void accept(int kind, const QString &login);
+    void reconnect();
+
     StationContext &m_context;
+    StationBookkeeping m_bookkeeping;
+    db::Recordset m_recordset;
+    bool m_topMost = false;
+    bool m_keyboardHeld = false;
+
+    std::array<QRadioButton *, 3> m_optchoice {};
+    QButtonGroup *m_choices = nullptr;
+    QLineEdit *m_txtlog = nullptr;
+    QLineEdit *m_txtpas = nullptr;
+    QPushButton *m_cmdsubt = nullptr;
+    QPushButton *m_cmdcan = nullptr;
+    std::array<QLabel *, 4> m_info {};
+    QLabel *m_label4 = nullptr;
+    QLabel *m_label5 = nullptr;
+    std::array<QLabel *, 2> m_label3 {};
+    QLabel *m_status = nullptr;
+    QTimer *m_stimer1 = nullptr;
 };
 
 } // namespace vorlane

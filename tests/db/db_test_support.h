@@ -13,7 +13,7 @@ struct FreshDatabase {
     FreshDatabase()
     {
         file = QDir(dir.path()).filePath(QStringLiteral("systemfiles/vlsystem.mdb"));
-        db::createDatabase(file, db::NewDatabase{QStringLiteral("adminpw"), QStringLiteral("guestpw")});
+        db::createDatabase(file, db::NewDatabase { QStringLiteral("adminpw"), QStringLiteral("guestpw") });
         connection.open(file);
     }
     QTemporaryDir dir;

@@ -10,9 +10,10 @@ namespace {
 
 void addStation(db::Connection &c, const QString &name, int status)
 {
-    c.execute(QStringLiteral("INSERT INTO machine_master2 (address, username, machinename, status, TotalTime) "
-                             "VALUES ('10.0.0.1', ' ', ?, ?, '0 : 0 : 0')"),
-              {name, status});
+    c.execute(
+        QStringLiteral("INSERT INTO machine_master2 (address, username, machinename, status, TotalTime) "
+                       "VALUES ('10.0.0.1', ' ', ?, ?, '0 : 0 : 0')"),
+        { name, status });
 }
 
 QStringList stationNames(db::Connection &c)
@@ -31,7 +32,7 @@ TEST(Recordset, SelectStarReadsFieldsByPositionAndByName)
     FreshDatabase fx;
     addStation(fx.connection, QStringLiteral("PC1"), 1);
     db::Recordset rs(fx.connection, QStringLiteral("Select * from machine_master2 where machinename=?"),
-                     {QStringLiteral("PC1")});
+        { QStringLiteral("PC1") });
     ASSERT_EQ(rs.fieldCount(), 16);
     EXPECT_EQ(rs.recordCount(), 1);
     EXPECT_EQ(rs.field(0).toString(), QStringLiteral("10.0.0.1"));
@@ -64,7 +65,8 @@ TEST(Recordset, UpdateWritesBackExactlyTheCurrentRow)
     QStringList seen;
     for (; !check.eof(); check.moveNext())
         seen << check.field(0).toString() + QLatin1Char('/') + check.field(1).toString();
-    EXPECT_EQ(seen, (QStringList{QStringLiteral(" /0"), QStringLiteral("guest/1"), QStringLiteral(" /0")}));
+    EXPECT_EQ(
+        seen, (QStringList { QStringLiteral(" /0"), QStringLiteral("guest/1"), QStringLiteral(" /0") }));
 }
 
 TEST(Recordset, ChangesLeftPendingAreSavedWhenTheCursorMovesAndDiscardedByCancel)
@@ -118,7 +120,7 @@ TEST(Recordset, AddNewThenUpdateAppendsARowAndMakesItCurrent)
 TEST(Recordset, DeleteThenRequeryDropsOnlyThatRow)
 {
     FreshDatabase fx;
-    for (const char *name : {"PC1", "PC2", "PC3"})
+    for (const char *name : { "PC1", "PC2", "PC3" })
         addStation(fx.connection, QString::fromLatin1(name), 0);
     db::Recordset rs(fx.connection, QStringLiteral("Select * from machine_master2"));
     rs.moveNext();
@@ -131,7 +133,7 @@ TEST(Recordset, DeleteThenRequeryDropsOnlyThatRow)
     EXPECT_EQ(rs.field(4).toString(), QStringLiteral("PC1"));
     rs.requery();
     EXPECT_EQ(rs.recordCount(), 2);
-    EXPECT_EQ(stationNames(fx.connection), (QStringList{QStringLiteral("PC1"), QStringLiteral("PC3")}));
+    EXPECT_EQ(stationNames(fx.connection), (QStringList { QStringLiteral("PC1"), QStringLiteral("PC3") }));
 
     // Emptying the table row by row, as the rates editor does.
     db::Recordset rates(fx.connection, QStringLiteral("select * from rates_master"));
@@ -190,7 +192,8 @@ TEST(Recordset, KeepsTheRowsItOpenedWithUntilRequeried)
     EXPECT_EQ(rs.recordCount(), 2);
 
     // A row deleted by another statement cannot be updated through the recordset.
-    fx.connection.execute(QStringLiteral("delete from machine_master2 where machinename=?"), {QStringLiteral("PC1")});
+    fx.connection.execute(
+        QStringLiteral("delete from machine_master2 where machinename=?"), { QStringLiteral("PC1") });
     rs.moveFirst();
     rs.setField(5, 1);
     EXPECT_THROW(rs.update(), db::Error);
@@ -200,11 +203,12 @@ TEST(Recordset, KeepsTheRowsItOpenedWithUntilRequeried)
 TEST(Recordset, JoinsAndComputedColumnsAreReadOnly)
 {
     FreshDatabase fx;
-    fx.connection.execute(QStringLiteral("insert into client_trans (cl_login, cl_hrselapsed, cl_minelapsed) values ('guest', 2, 5)"));
+    fx.connection.execute(QStringLiteral(
+        "insert into client_trans (cl_login, cl_hrselapsed, cl_minelapsed) values ('guest', 2, 5)"));
     db::Recordset report(fx.connection,
-                         QStringLiteral("Select e1.cl_sdate, e1.cl_edate, e1.cl_login, e1.cl_name, e1.cl_duration, "
-                                        "e1.cl_amount, e1.cl_paid, e2.cl_hrselapsed, e2.cl_minelapsed "
-                                        "from client_master e1,client_trans e2 where e2.cl_login=e1.cl_login"));
+        QStringLiteral("Select e1.cl_sdate, e1.cl_edate, e1.cl_login, e1.cl_name, e1.cl_duration, "
+                       "e1.cl_amount, e1.cl_paid, e2.cl_hrselapsed, e2.cl_minelapsed "
+                       "from client_master e1,client_trans e2 where e2.cl_login=e1.cl_login"));
     ASSERT_EQ(report.recordCount(), 1);
     EXPECT_EQ(report.field(2).toString(), QStringLiteral("guest"));
     EXPECT_EQ(report.field(QStringLiteral("cl_hrselapsed")).toInt(), 2);
@@ -217,7 +221,8 @@ TEST(Recordset, JoinsAndComputedColumnsAreReadOnly)
     EXPECT_THROW(count.setField(0, 2), db::Error);
 
     // A self-join names one table twice: no single row id, so read-only too.
-    db::Recordset self(fx.connection, QStringLiteral("select a.cl_login from client_master a, client_master b"));
+    db::Recordset self(
+        fx.connection, QStringLiteral("select a.cl_login from client_master a, client_master b"));
     EXPECT_THROW(self.setField(0, QStringLiteral("x")), db::Error);
 }
 
@@ -238,14 +243,16 @@ TEST(Recordset, TextThatIsNotANumberIsRefusedByNumericColumns)
 
     // The same refusal when a statement writes the value.
     try {
-        fx.connection.execute(QStringLiteral("update rates_master set rt_quarter1=?"), {QStringLiteral("abc")});
+        fx.connection.execute(
+            QStringLiteral("update rates_master set rt_quarter1=?"), { QStringLiteral("abc") });
         FAIL() << "text accepted by a numeric column";
     } catch (const db::Error &e) {
         EXPECT_EQ(e.description(), QStringLiteral("Data type mismatch in criteria expression."));
     }
-    EXPECT_THROW(fx.connection.execute(QStringLiteral("insert into machine_master2 (machinename, total) values ('x', ?)"),
-                                       {QStringLiteral("")}),
-                 db::Error);
+    EXPECT_THROW(fx.connection.execute(
+                     QStringLiteral("insert into machine_master2 (machinename, total) values ('x', ?)"),
+                     { QStringLiteral("") }),
+        db::Error);
 
     // Numbers written into text columns become their text.
     db::Recordset member(fx.connection, QStringLiteral("select * from client_master"));
@@ -256,8 +263,9 @@ TEST(Recordset, TextThatIsNotANumberIsRefusedByNumericColumns)
     // Extra charges keep fractions; whole amounts read back as whole numbers.
     addStation(fx.connection, QStringLiteral("PC1"), 0);
     db::Recordset charges(fx.connection,
-                          QStringLiteral("Select printing,snacks,cold,acce,others,total from machine_master2 where machinename=?"),
-                          {QStringLiteral("PC1")});
+        QStringLiteral(
+            "Select printing,snacks,cold,acce,others,total from machine_master2 where machinename=?"),
+        { QStringLiteral("PC1") });
     charges.setField(0, QStringLiteral("0"));
     charges.setField(1, 7.5);
     charges.update();

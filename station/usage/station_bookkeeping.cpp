@@ -1,0 +1,182 @@
+#include "usage/station_bookkeeping.h"
+
+#include "db/connection.h"
+#include "db/recordset.h"
+#include "db/values.h"
+#include "startup/station_context.h"
+#include "startup/timer_record.h"
+
+#include <exception>
+
+namespace vorlane {
+
+namespace {
+
+/// Runs one bookkeeping step; a failure is passed over. Returns whether it ran through.
+template <typename Step> bool attempt(Step &&step)
+{
+    try {
+        step();
+        return true;
+    } catch (const std::exception &) {
+        return false;
+    }
+}
+
+qint64 whole(const QVariant &value)
+{
+    // An empty column (a member row that has never been written) counts as 0,
+    // so the first recovered period is not lost to a null sum.
+    return db::toWholeNumber(value);
+}
+
+const QString kGuestLogin = QStringLiteral("guest");
+
+} // namespace
+
+StationBookkeeping::StationBookkeeping(StationContext &context)
+    : m_context(context)
+{
+}
+
+void StationBookkeeping::checktimer()
+{
+    TimerRecord record(m_context.registry(), m_context.state().timerBackupFile);
+    int status = 0;
+    attempt([&] {
+        m_previous.userId = record.userId();
+        m_previous.date = record.date();
+        m_previous.loginTime = record.loginTime();
+        m_previous.logoutTime = record.logoutTime();
+        m_previous.elapsed = record.elapsed();
+        m_previous.amount = record.amount();
+        status = record.status();
+    });
+    if (status == 0)
+        return;
+
+    if (m_previous.userId.trimmed() != kGuestLogin) {
+        closeMemberPeriod();
+    } else {
+        bool ok = false;
+        const qint64 amount = db::toWholeNumber(m_previous.amount, &ok);
+        // An amount that is not a number cannot be added; the period is still closed below.
+        if (ok)
+            saverecord(amount, m_previous.date);
+    }
+
+    attempt([&] { record.setStatus(0); });
+}
+
+void StationBookkeeping::closeMemberPeriod()
+{
+    int hours = 0;
+    int minutes = 0;
+    TimerRecord::splitElapsed(m_previous.elapsed, &hours, &minutes);
+    db::Connection &connection = m_context.connection();
+    const QVariantList login { m_previous.userId };
+
+    db::Recordset usage;
+    if (attempt([&] {
+            usage.open(connection, QStringLiteral("select * from client_trans where cl_login=?"), login);
+        })) {
+        attempt([&] {
+            qint64 totalHours = whole(usage.field(1)) + hours;
+            qint64 totalMinutes = whole(usage.field(2)) + minutes;
+            totalHours += totalMinutes / 60;
+            totalMinutes %= 60;
+            usage.setField(1, totalHours);
+            usage.setField(2, totalMinutes);
+        });
+        attempt([&] { usage.update(); });
+        attempt([&] { usage.close(); });
+    }
+
+    db::Recordset account;
+    if (attempt([&] {
+            account.open(
+                connection, QStringLiteral("select cl_status from client_master where cl_login=?"), login);
+        })) {
+        attempt([&] { account.setField(0, 0); });
+        attempt([&] { account.update(); });
+        attempt([&] { account.close(); });
+    }
+}
+
+void StationBookkeeping::saverecord(qint64 amount, const QString &date)
+{
+    const QDate day = db::parseDate(date.trimmed());
+    if (!day.isValid())
+        return;
+    const QString dayText = db::formatDate(day);
+
+    db::Recordset totals;
+    if (!attempt([&] {
+            totals.open(m_context.connection(),
+                QStringLiteral("select * from guest_trans where gt_date = DateValue(?)"), { dayText });
+        }))
+        return;
+    attempt([&] {
+        if (!totals.eof()) {
+            totals.setField(1, whole(totals.field(1)) + 1);
+            totals.setField(2, whole(totals.field(2)) + amount);
+        } else {
+            totals.addNew();
+            totals.setField(0, dayText);
+            totals.setField(1, 1);
+            totals.setField(2, amount);
+        }
+    });
+    attempt([&] { totals.update(); });
+    attempt([&] { totals.close(); });
+}
+
+void StationBookkeeping::addmachine()
+{
+    StationState &state = m_context.state();
+    TimerRecord record(m_context.registry(), state.timerBackupFile);
+    attempt([&] { state.rateClass = record.rateType(); });
+
+    // Any failure here ends the registration quietly; the station stays locked either way.
+    attempt([&] {
+        db::Recordset row(m_context.connection(),
+            QStringLiteral("Select * from machine_master2 where machinename=?"), { state.computerName });
+        const QString blank = QStringLiteral(" ");
+        if (row.recordCount() == 1) {
+            row.setField(0, state.stationAddress);
+            row.setField(1, m_previous.userId);
+            row.setField(2, m_previous.loginTime);
+            row.setField(3, m_previous.logoutTime);
+            row.setField(4, state.computerName);
+            row.setField(5, 0);
+            row.setField(6, m_previous.amount);
+            row.setField(7, m_previous.elapsed);
+            row.setField(8, m_previous.date);
+            row.setField(9, state.rateClass);
+        } else if (row.recordCount() == 0) {
+            row.addNew();
+            row.setField(0, state.stationAddress);
+            row.setField(1, blank);
+            row.setField(2, blank);
+            row.setField(3, blank);
+            row.setField(4, state.computerName);
+            row.setField(5, 0);
+            row.setField(6, blank);
+            row.setField(7, blank);
+            row.setField(8, db::formatDate(m_context.clock().today()));
+            row.setField(9, state.rateClass);
+        }
+        row.update();
+        row.close();
+    });
+}
+
+void StationBookkeeping::delmachine()
+{
+    attempt([&] {
+        m_context.connection().execute(QStringLiteral("Delete from machine_master2 where machinename=?"),
+            { m_context.state().computerName });
+    });
+}
+
+} // namespace vorlane
