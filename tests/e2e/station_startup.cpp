@@ -1,3 +1,5 @@
+#include "db/connection.h"
+#include "db/recordset.h"
 #include "platform/ports.h"
 #include "support/ports.h"
 
@@ -175,6 +177,15 @@ TEST(StationProgram, FindsTheServerOpensTheDatabaseAndReachesTheLockScreen)
     ASSERT_TRUE(locked) << log.toStdString();
     EXPECT_TRUE(log.contains("systemfiles/vlsystem.mdb")) << log.toStdString();
     EXPECT_EQ(install.station.state(), QProcess::Running);
+    {
+        // The lock screen registered the station with its rate class.
+        db::Connection database;
+        database.open(install.path("server") + QStringLiteral("/systemfiles/vlsystem.mdb"));
+        db::Recordset row(database, QStringLiteral("Select * from machine_master2 where machinename=?"),
+                          {QStringLiteral("localhost")});
+        ASSERT_EQ(row.recordCount(), 1);
+        EXPECT_EQ(row.field(QStringLiteral("ratetype")).toString(), QStringLiteral("Slot I"));
+    }
 
     // A second copy brings the first forward and ends; the first runs on.
     QByteArray secondLog;
