@@ -113,9 +113,18 @@ void StationApp::showMemberTimer()
 void StationApp::showGuestTimer()
 {
     if (!m_guestTimer) {
-        m_guestTimer = new GuestTimer(m_context);
-        m_guestTimer->setAttribute(Qt::WA_DeleteOnClose);
-        m_guestTimer->load();
+        auto *timer = new GuestTimer(m_context);
+        timer->setAttribute(Qt::WA_DeleteOnClose);
+        timer->load();
+        if (!timer->isLoaded()) {
+            // A period that cannot be priced is never started: the station locks again.
+            const QString why = timer->refusal();
+            delete timer;
+            m_context.prompter().inform(why, MessageIcon::Critical, QStringLiteral("Vorlane Error Information"));
+            showLockScreen();
+            return;
+        }
+        m_guestTimer = timer;
     }
     m_guestTimer->show();
     m_guestTimer->activate();

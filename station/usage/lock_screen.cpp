@@ -5,6 +5,7 @@
 #include "startup/station_context.h"
 #include "startup/station_navigator.h"
 #include "startup/timer_record.h"
+#include "usage/guest_timer.h"
 #include "usage/station_address.h"
 
 #include <QApplication>
@@ -477,9 +478,16 @@ void LockScreen::cmdsubt_Click()
     case Outcome::AlreadySignedIn:
         refuse(QStringLiteral("You are already logged in"), m_txtlog);
         break;
-    case Outcome::Accepted:
-        accept(kind, login);
+    case Outcome::Accepted: {
+        // A station that cannot price a guest period never starts one: no
+        // period billed at 0, no period left without a price.
+        QString why;
+        if (kind == User && login == kGuestLogin && !GuestTimer::canPrice(m_context, &why))
+            refuse(why, m_txtlog);
+        else
+            accept(kind, login);
         break;
+    }
     }
 }
 

@@ -65,7 +65,12 @@ void StationBookkeeping::checktimer()
             saverecord(amount, m_previous.date);
     }
 
-    attempt([&] { record.setStatus(0); });
+    // The backup is restored at every start: it must hold the closed period too, or the
+    // next start would close the same period again.
+    attempt([&] {
+        record.setStatus(0);
+        record.saveBackup();
+    });
 }
 
 void StationBookkeeping::closeMemberPeriod()

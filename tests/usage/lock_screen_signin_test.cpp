@@ -289,6 +289,25 @@ TEST_F(LockScreenSignIn, EachKindIsHandedToItsWindow)
         0);
 }
 
+TEST_F(LockScreenSignIn, AStationThatCannotPriceAGuestRefusesTheGuest)
+{
+    for (const QString &rateType : { QStringLiteral("Slot IX"), QString() }) {
+        SCOPED_TRACE(rateType.toStdString());
+        fixture.registry->regsetvalue(RegRoot::CurrentUser, QString::fromLatin1(kTimersKey),
+            QStringLiteral("RateType"), rateType, REG_SZ);
+        fixture.prompter.clear();
+        fixture.navigator.calls.clear();
+        lock->activate();
+        signIn(User, QStringLiteral("guest"), QStringLiteral("guestpw"));
+        ASSERT_EQ(fixture.prompter.boxes().size(), 1u);
+        EXPECT_EQ(fixture.prompter.last().title, QStringLiteral("Vorlane Error Information"));
+        EXPECT_FALSE(fixture.prompter.last().text.isEmpty());
+        EXPECT_TRUE(fixture.navigator.calls.isEmpty());
+        EXPECT_FALSE(lock->isHidden());
+        EXPECT_TRUE(lock->isTicking());
+    }
+}
+
 TEST_F(LockScreenSignIn, TheGuestLoginIsOnlyTheGuestUnderUserAndExactlySo)
 {
     // Under Administrator "guest" is just an unknown administrator.
