@@ -7,6 +7,7 @@
 #include "platform/registry.h"
 #include "platform/system.h"
 #include "startup/station_context.h"
+#include "installation.h"
 #include "support/ports.h"
 #include "support/recording_navigator.h"
 #include "usage/member_timer.h"
@@ -27,147 +28,6 @@
 
 namespace vorlane::test {
 namespace {
-
-QString serverExecutable()
-{
-    return qEnvironmentVariable("VORLANE_SERVER_EXE");
-}
-QString stationExecutable()
-{
-    return qEnvironmentVariable("VORLANE_STATION_EXE");
-}
-
-void stop(QProcess &process)
-{
-    if (process.state() == QProcess::NotRunning)
-        return;
-    process.terminate();
-    if (!process.waitForFinished(10000))
-        process.kill();
-    process.waitForFinished(10000);
-}
-
-/// Polls `done` every 100 ms for at most `timeoutMs`.
-bool waitUntil(const std::function<bool()> &done, int timeoutMs)
-{
-    QElapsedTimer clock;
-    clock.start();
-    while (clock.elapsed() < timeoutMs) {
-        if (done())
-            return true;
-        QThread::msleep(100);
-    }
-    return done();
-}
-
-/// A server installation with a fresh database and one station's folders, the
-/// programs run on them and stopped on destruction.
-class Installation {
-public:
-    Installation()
-    {
-        for (const char *sub : { "server", "station", "registry", "system" })
-            QDir(root.path()).mkpath(QString::fromLatin1(sub));
-    }
-    ~Installation()
-    {
-        for (QProcess *process : { &station, &server })
-            stop(*process);
-    }
-
-    QString path(const char *sub) const { return QDir(root.path()).filePath(QString::fromLatin1(sub)); }
-    QString databaseFile() const { return path("server") + QStringLiteral("/systemfiles/vlsystem.mdb"); }
-
-    QProcessEnvironment environment() const
-    {
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-        env.insert(QStringLiteral("VORLANE_SIMULATE_SYSTEM"), QStringLiteral("1"));
-        env.insert(QStringLiteral("VORLANE_PORT_OFFSET"), QString::number(ports::offset()));
-        return env;
-    }
-    QProcessEnvironment stationEnvironment() const
-    {
-        QProcessEnvironment env = environment();
-        env.insert(QStringLiteral("VORLANE_HOME"), path("station"));
-        env.insert(QStringLiteral("VORLANE_REGISTRY_DIR"), path("registry"));
-        env.insert(QStringLiteral("VORLANE_SYSTEM_DIR"), path("system"));
-        env.insert(QStringLiteral("VORLANE_COMPUTERNAME"), computerName);
-        return env;
-    }
-
-    bool initDatabase(QByteArray *output)
-    {
-        QProcess init;
-        init.start(serverExecutable(),
-            { QStringLiteral("--init-database"), path("server"), QStringLiteral("--admin-password"),
-                QStringLiteral("admin") });
-        init.waitForFinished(60000);
-        *output = init.readAllStandardOutput() + init.readAllStandardError();
-        return init.exitStatus() == QProcess::NormalExit && init.exitCode() == 0;
-    }
-
-    void startServer()
-    {
-        QProcessEnvironment env = environment();
-        env.insert(QStringLiteral("VORLANE_HOME"), path("server"));
-        env.insert(QStringLiteral("VORLANE_REGISTRY_DIR"), path("server"));
-        server.setProcessEnvironment(env);
-        server.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        server.start(serverExecutable(), {});
-        server.waitForStarted(30000);
-    }
-
-    /// Asks like a station until the server answers (bounded); the reply or empty.
-    QByteArray discover()
-    {
-        QUdpSocket probe;
-        if (!probe.bind(QHostAddress::Any, ports::stationDiscovery()))
-            return {};
-        QElapsedTimer clock;
-        clock.start();
-        qint64 lastSent = -1000;
-        while (clock.elapsed() < 30000 && !server.waitForFinished(0) && server.state() == QProcess::Running) {
-            if (clock.elapsed() - lastSent >= 200) {
-                probe.writeDatagram(
-                    computerName.toLatin1(), QHostAddress::LocalHost, ports::serverDiscovery());
-                lastSent = clock.elapsed();
-            }
-            if (probe.waitForReadyRead(50))
-                return probe.receiveDatagram().data();
-        }
-        return {};
-    }
-
-    /// `vorlane --setup --server localhost`; false when it fails or does not end.
-    bool setUpStation(QByteArray *output)
-    {
-        QProcess setup;
-        setup.setProcessEnvironment(stationEnvironment());
-        setup.start(stationExecutable(),
-            { QStringLiteral("--setup"), QStringLiteral("--server"), QStringLiteral("localhost") });
-        const bool ended = setup.waitForFinished(20000);
-        *output = setup.readAllStandardOutput() + setup.readAllStandardError();
-        if (!ended) {
-            stop(setup);
-            return false;
-        }
-        return setup.exitStatus() == QProcess::NormalExit && setup.exitCode() == 0;
-    }
-
-    void startStation()
-    {
-        station.setProcessEnvironment(stationEnvironment());
-        station.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        station.start(stationExecutable(), {});
-        station.waitForStarted(30000);
-    }
-
-    const QString computerName = QStringLiteral("localhost");
-    QTemporaryDir root;
-    QProcess server;
-    QProcess station;
-};
 
 /// The test's own view of the station's registry and of the system database.
 struct Observer {
@@ -245,10 +105,10 @@ TEST(MemberCrash, InterruptedPeriodIsAddedOnceAtTheNextStart)
     install.startServer();
     if (install.discover().isEmpty())
         GTEST_SKIP() << "the server program does not answer discovery yet";
-    if (!install.setUpStation(&output))
+    if (!install.setUpStation({}, &output))
         GTEST_SKIP() << "`vorlane --setup --server localhost` does not provision a station yet: "
                      << output.left(400).toStdString();
-    install.startStation();
+    install.startStation(install.station, QProcess::ForwardedErrorChannel);
     if (!waitUntil([&] { return observer.stationRegistered(install.computerName); }, 90000))
         GTEST_SKIP() << "the station program does not reach its lock screen yet (no machine_master2 row)";
 
@@ -305,7 +165,7 @@ TEST(MemberCrash, InterruptedPeriodIsAddedOnceAtTheNextStart)
 
     // The next start closes the period from the record: 3:55 + 1:06 = 5:01.
     observer.connection.execute(QStringLiteral("delete from machine_master2"));
-    install.startStation();
+    install.startStation(install.station, QProcess::ForwardedErrorChannel);
     ASSERT_TRUE(waitUntil([&] { return observer.stationRegistered(install.computerName); }, 90000))
         << "the restarted station did not reach its lock screen";
     EXPECT_EQ(observer.usage(login), (Usage { { 5, 1 } }));
@@ -315,7 +175,7 @@ TEST(MemberCrash, InterruptedPeriodIsAddedOnceAtTheNextStart)
     // A further start finds nothing left to close.
     stop(install.station);
     observer.connection.execute(QStringLiteral("delete from machine_master2"));
-    install.startStation();
+    install.startStation(install.station, QProcess::ForwardedErrorChannel);
     ASSERT_TRUE(waitUntil([&] { return observer.stationRegistered(install.computerName); }, 90000));
     EXPECT_EQ(observer.usage(login), (Usage { { 5, 1 } })) << "the period is added exactly once";
     EXPECT_EQ(observer.status(login), 0);

@@ -1,6 +1,6 @@
 #include "db/connection.h"
 #include "db/recordset.h"
-#include "platform/ports.h"
+#include "installation.h"
 #include "support/ports.h"
 
 #include <QDir>
@@ -17,124 +17,6 @@
 namespace vorlane::test {
 namespace {
 
-QString serverExecutable()
-{
-    return qEnvironmentVariable("VORLANE_SERVER_EXE");
-}
-QString stationExecutable()
-{
-    return qEnvironmentVariable("VORLANE_STATION_EXE");
-}
-
-/// Reads a process's error channel into `text` until `done` holds, the process ends,
-/// or `timeoutMs` pass.
-bool waitForOutput(QProcess &process, QByteArray &text, const std::function<bool()> &done, int timeoutMs)
-{
-    QElapsedTimer clock;
-    clock.start();
-    while (clock.elapsed() < timeoutMs) {
-        text += process.readAllStandardError();
-        if (done())
-            return true;
-        if (process.state() == QProcess::NotRunning)
-            break;
-        process.waitForReadyRead(100);
-    }
-    text += process.readAllStandardError();
-    return done();
-}
-
-void stop(QProcess &process)
-{
-    if (process.state() == QProcess::NotRunning)
-        return;
-    process.terminate();
-    if (!process.waitForFinished(10000))
-        process.kill();
-    process.waitForFinished(10000);
-}
-
-/// A server folder and a station's folders (program, registry, system) in one temporary folder.
-class Installation {
-public:
-    Installation()
-    {
-        for (const char *sub : { "server", "station", "registry", "system" })
-            QDir(root.path()).mkpath(QString::fromLatin1(sub));
-    }
-    ~Installation()
-    {
-        for (QProcess *process : { &secondStation, &station, &server })
-            stop(*process);
-    }
-
-    QString path(const char *sub) const { return QDir(root.path()).filePath(QString::fromLatin1(sub)); }
-
-    QProcessEnvironment environment() const
-    {
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-        env.insert(QStringLiteral("VORLANE_SIMULATE_SYSTEM"), QStringLiteral("1"));
-        env.insert(QStringLiteral("VORLANE_PORT_OFFSET"), QString::number(ports::offset()));
-        return env;
-    }
-
-    QProcessEnvironment stationEnvironment() const
-    {
-        QProcessEnvironment env = environment();
-        env.insert(QStringLiteral("VORLANE_HOME"), path("station"));
-        env.insert(QStringLiteral("VORLANE_REGISTRY_DIR"), path("registry"));
-        env.insert(QStringLiteral("VORLANE_SYSTEM_DIR"), path("system"));
-        // The server answers the name in the request; this one resolves everywhere.
-        env.insert(QStringLiteral("VORLANE_COMPUTERNAME"), QStringLiteral("localhost"));
-        return env;
-    }
-
-    /// `vorlane ARGUMENTS` run to its end; returns the exit code and fills `output`.
-    int runStation(const QStringList &arguments, QByteArray *output)
-    {
-        QProcess process;
-        process.setProcessEnvironment(stationEnvironment());
-        process.start(stationExecutable(), arguments);
-        process.waitForFinished(60000);
-        *output = process.readAllStandardOutput() + process.readAllStandardError();
-        return process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-    }
-
-    void startStation(QProcess &process)
-    {
-        process.setProcessEnvironment(stationEnvironment());
-        process.start(stationExecutable(), {});
-    }
-
-    /// Asks like a station until the server answers (bounded); the reply or empty.
-    QByteArray discover()
-    {
-        QUdpSocket probe;
-        if (!probe.bind(QHostAddress::Any, ports::stationDiscovery()))
-            return {};
-        QElapsedTimer clock;
-        clock.start();
-        qint64 lastSent = -1000;
-        // waitForFinished(0) lets QProcess notice an early end without waiting.
-        while (clock.elapsed() < 30000 && !server.waitForFinished(0) && server.state() == QProcess::Running) {
-            if (clock.elapsed() - lastSent >= 200) {
-                probe.writeDatagram(
-                    QByteArray("localhost"), QHostAddress::LocalHost, ports::serverDiscovery());
-                lastSent = clock.elapsed();
-            }
-            if (probe.waitForReadyRead(50))
-                return probe.receiveDatagram().data();
-        }
-        return {};
-    }
-
-    QTemporaryDir root;
-    QProcess server;
-    QProcess station;
-    QProcess secondStation;
-};
-
 TEST(StationProgram, FindsTheServerOpensTheDatabaseAndReachesTheLockScreen)
 {
     ASSERT_FALSE(serverExecutable().isEmpty());
@@ -142,26 +24,11 @@ TEST(StationProgram, FindsTheServerOpensTheDatabaseAndReachesTheLockScreen)
     reservePortOffset();
     Installation install;
 
-    QProcess init;
-    init.start(serverExecutable(),
-        { QStringLiteral("--init-database"), install.path("server"), QStringLiteral("--admin-password"),
-            QStringLiteral("admin") });
-    ASSERT_TRUE(init.waitForFinished(60000));
-    ASSERT_EQ(init.exitCode(), 0) << init.readAllStandardError().toStdString();
-
-    QProcessEnvironment serverEnv = install.environment();
-    serverEnv.insert(QStringLiteral("VORLANE_HOME"), install.path("server"));
-    serverEnv.insert(QStringLiteral("VORLANE_REGISTRY_DIR"), install.path("server"));
-    install.server.setProcessEnvironment(serverEnv);
-    install.server.start(serverExecutable(), {});
-    ASSERT_TRUE(install.server.waitForStarted(30000));
-    const QByteArray reply = install.discover();
-    if (reply.isEmpty() && install.server.state() == QProcess::NotRunning
-        && install.server.readAllStandardError().contains("not yet built"))
-        GTEST_SKIP() << "the server program does not answer discovery yet";
-    ASSERT_EQ(reply, install.path("server").toLocal8Bit());
-
     QByteArray output;
+    ASSERT_TRUE(install.initDatabase(&output)) << output.toStdString();
+    install.startServer();
+    ASSERT_EQ(install.discover(), install.path("server").toLocal8Bit());
+
     ASSERT_EQ(install.runStation(
                   { QStringLiteral("--setup"), QStringLiteral("--server"), QStringLiteral("localhost"),
                       QStringLiteral("--rate-class"), QStringLiteral("Slot I") },
