@@ -8,11 +8,14 @@ scripts/build.sh
 demo="$PWD/demo"
 database="$demo/server/systemfiles/vlsystem.mdb"
 mkdir -p "$demo"
+credentials="$demo/credentials.txt"
 if [ ! -f "$database" ]; then
-  build/server/vorlane-server --init-database "$demo/server"
+  # The demo keeps a copy of the generated passwords (demo/ is not tracked by git).
+  build/server/vorlane-server --init-database "$demo/server" | tee "$credentials"
+  chmod 600 "$credentials"
 else
-  echo "Demo database already exists: $database (kept)."
-  echo "Its passwords were printed when it was created; remove $demo to start afresh with new ones."
+  echo "Demo database already exists: $database (kept); remove $demo to start afresh."
+  [ -f "$credentials" ] && cat "$credentials"
 fi
 
 # The server, in the background on the demo folder. The station part follows.
@@ -70,3 +73,19 @@ else
   echo "Demo station '$station_name' started (pid $station_pid); log: $demo/station.log"
 fi
 echo "Stop the station with: kill \$(cat demo/station.pid)"
+
+admin_password="$(sed -n 's/^Administrator password: //p' "$credentials" 2>/dev/null || true)"
+cat <<EOF
+
+Try it:
+  1. The station's lock screen covers the whole screen. Choose "Administrator",
+     type the login 'administrator' and the password ${admin_password:-printed above}, press Enter.
+  2. The control panel lists the station '$station_name' as "Idle". Select it, choose
+     "Login Guest" and press Apply: the station signs a guest in and times the period;
+     "Refresh" shows it "Online". "Logout" on the timer ends the period.
+  3. "Close Vorlane" (Ctrl+C) in the control panel's Transactions menu ends the station program.
+EOF
+if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
+  echo "Without a display the windows cannot be seen (run the demo on a desktop to sign in);"
+  echo "the server and the station still answer each other: see demo/server.log and demo/station.log."
+fi
