@@ -1,6 +1,7 @@
 #include "usage/member_timer.h"
 
 #include "db/values.h"
+#include "platform/attempt.h"
 #include "startup/station_context.h"
 #include "startup/station_navigator.h"
 #include "usage/station_row.h"
@@ -15,17 +16,6 @@ namespace {
 
 const TimerWindowTexts kMemberTexts { QStringLiteral("frmtimer"), QStringLiteral("lbltmr"),
     QStringLiteral("Always on top"), QStringLiteral("Click to launch") };
-
-/// Runs one step of the period's bookkeeping; a failure is passed over. Returns whether it ran through.
-template <typename Step> bool attempt(Step &&step)
-{
-    try {
-        step();
-        return true;
-    } catch (const std::exception &) {
-        return false;
-    }
-}
 
 } // namespace
 

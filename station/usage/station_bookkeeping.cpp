@@ -3,6 +3,7 @@
 #include "db/connection.h"
 #include "db/recordset.h"
 #include "db/values.h"
+#include "platform/attempt.h"
 #include "startup/station_context.h"
 #include "startup/timer_record.h"
 
@@ -11,17 +12,6 @@
 namespace vorlane {
 
 namespace {
-
-/// Runs one bookkeeping step; a failure is passed over. Returns whether it ran through.
-template <typename Step> bool attempt(Step &&step)
-{
-    try {
-        step();
-        return true;
-    } catch (const std::exception &) {
-        return false;
-    }
-}
 
 qint64 whole(const QVariant &value)
 {
