@@ -81,6 +81,7 @@ void MemberTimer::load()
     m_record.setLogoutTime(QString());
     m_record.setLoginTime(m_lbltimer->text());
     m_record.setAmount(QStringLiteral("0"));
+    m_record.setWritten(QString());
     // Saved at once: a station that dies in the period's first second must still
     // find it open at the next start, which frees the account.
     m_record.saveBackup();
@@ -212,9 +213,16 @@ bool MemberTimer::writeRunningTotals()
         m_usage.setField(2, m_used.minutes());
         m_usage.update();
     });
-    if (!written)
+    if (!written) {
         attempt([&] { m_usage.cancelUpdate(); });
-    return written;
+        return false;
+    }
+    // A crash later in the period must not add this part of it a second time.
+    attempt([&] {
+        m_record.setWritten(QStringLiteral("%1 : %2").arg(m_counters.hours).arg(m_counters.minutes));
+        m_record.saveBackup();
+    });
+    return true;
 }
 
 void MemberTimer::closePeriod()

@@ -7,6 +7,7 @@
 #include "startup/station_context.h"
 #include "startup/timer_record.h"
 
+#include <algorithm>
 #include <exception>
 
 namespace vorlane {
@@ -39,6 +40,7 @@ void StationBookkeeping::checktimer()
         m_previous.loginTime = record.loginTime();
         m_previous.logoutTime = record.logoutTime();
         m_previous.elapsed = record.elapsed();
+        m_previous.written = record.written();
         m_previous.amount = record.amount();
         status = record.status();
     });
@@ -66,6 +68,13 @@ void StationBookkeeping::closeMemberPeriod()
     int hours = 0;
     int minutes = 0;
     TimerRecord::splitElapsed(m_previous.elapsed, &hours, &minutes);
+    // What a close request of the member timer already added is not added again.
+    int writtenHours = 0;
+    int writtenMinutes = 0;
+    TimerRecord::splitElapsed(m_previous.written, &writtenHours, &writtenMinutes);
+    const int unwritten = std::max(0, (hours * 60 + minutes) - (writtenHours * 60 + writtenMinutes));
+    hours = unwritten / 60;
+    minutes = unwritten % 60;
     db::Connection &connection = m_context.connection();
     const QVariantList login { m_previous.userId };
 

@@ -73,3 +73,21 @@ TEST_F(MemberStation, InterruptedPeriodIsClosedOnceByTheNextStarts)
         EXPECT_EQ(account(QStringLiteral("cl_status")).toInt(), 0);
     }
 }
+
+TEST_F(MemberStation, ACrashAfterARefusedCloseAddsOnlyWhatWasNotWrittenYet)
+{
+    {
+        auto timer = start();
+        tick(*timer, 30 * 60);
+        timer->close(); // refused, but the running totals are written
+        ASSERT_TRUE(timer->isVisible());
+        EXPECT_EQ(usageRows(), (Usage { { 3, 50 } }));
+        tick(*timer, 37 * 60);
+        // The station dies.
+    }
+    LockScreen lock(*f.context);
+    f.navigator.lock = &lock;
+    lock.load();
+    f.navigator.lock = nullptr;
+    EXPECT_EQ(usageRows(), (Usage { { 4, 26 } })) << "3:20 + 1:06 in all, the first 30 minutes once";
+}
