@@ -11,6 +11,7 @@
 #include "platform/ports.h"
 #include "platform/system.h"
 #include "server_context.h"
+#include "support/ports.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -25,23 +26,6 @@
 #include <vector>
 
 namespace {
-
-bool reservePorts()
-{
-    for (int attempt = 0; attempt < 200; ++attempt) {
-        const int offset = 1000 + 4 * int(QRandomGenerator::global()->bounded(4500));
-        bool free = true;
-        for (int port = 45670; port < 45674 && free; ++port) {
-            QUdpSocket probe;
-            free = probe.bind(QHostAddress::Any, quint16(port + offset));
-        }
-        if (free) {
-            qputenv("VORLANE_PORT_OFFSET", QByteArray::number(offset));
-            return true;
-        }
-    }
-    return false;
-}
 
 struct Figures {
     double median = 0;
@@ -93,10 +77,7 @@ int main(int argc, char *argv[])
     qputenv("VORLANE_SIMULATE_SYSTEM", "1");
     QApplication app(argc, argv);
     const int requests = argc > 1 ? std::max(1000, QByteArray(argv[1]).toInt()) : 2000;
-    if (!reservePorts()) {
-        std::fprintf(stderr, "no free port range\n");
-        return 1;
-    }
+    vorlane::test::reservePortOffset();
 
     vorlane::SystemSettings settings;
     settings.programFolder = QStringLiteral("/srv/vorlane/server");

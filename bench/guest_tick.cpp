@@ -8,7 +8,7 @@
 #include "platform/registry.h"
 #include "platform/system.h"
 #include "startup/station_context.h"
-#include "startup/station_navigator.h"
+#include "support/recording_navigator.h"
 #include "usage/guest_timer.h"
 
 #include <QApplication>
@@ -24,23 +24,6 @@
 using namespace vorlane;
 
 namespace {
-
-class QuietNavigator : public StationNavigator {
-public:
-    void showLockScreen() override { }
-    void showControlPanel() override { }
-    void showMemberProfile() override { }
-    void showMemberTimer() override { }
-    void showGuestTimer() override { }
-    void showMessageWindow() override { }
-    void unloadLockScreen() override { }
-    void showConnectionWindow() override { }
-    void quit(int) override { }
-    void loadListener() override { }
-    void unloadListener() override { }
-    LockScreen *lockScreen() override { return nullptr; }
-    ControlPanel *controlPanel() override { return nullptr; }
-};
 
 double percentile(const std::vector<double> &sorted, double p)
 {
@@ -83,7 +66,7 @@ int main(int argc, char **argv)
     FakePrompter prompter;
     FakeClock clock;
     StationContext context(registry, system, prompter, clock);
-    QuietNavigator navigator;
+    test::RecordingNavigator navigator;
     context.setNavigator(&navigator);
     StationState &state = context.state();
     state.computerName = settings.computerName;

@@ -5,7 +5,7 @@
 #include "db/schema.h"
 #include "platform/fake_prompter.h"
 #include "startup/station_context.h"
-#include "startup/station_navigator.h"
+#include "support/recording_navigator.h"
 
 #include <QApplication>
 #include <QDir>
@@ -19,23 +19,6 @@
 using namespace vorlane;
 
 namespace {
-
-class QuietNavigator : public StationNavigator {
-public:
-    void showLockScreen() override {}
-    void showControlPanel() override {}
-    void showMemberProfile() override {}
-    void showMemberTimer() override {}
-    void showGuestTimer() override {}
-    void showMessageWindow() override {}
-    void unloadLockScreen() override {}
-    void showConnectionWindow() override {}
-    void quit(int) override {}
-    void loadListener() override {}
-    void unloadListener() override {}
-    LockScreen *lockScreen() override { return nullptr; }
-    ControlPanel *controlPanel() override { return nullptr; }
-};
 
 void run(int rows)
 {
@@ -53,7 +36,7 @@ void run(int rows)
     FakePrompter prompter;
     Clock clock;
     StationContext context(registry, system, prompter, clock);
-    QuietNavigator navigator;
+    test::RecordingNavigator navigator;
     context.setNavigator(&navigator);
     context.connection().open(file);
     {

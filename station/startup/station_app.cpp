@@ -41,7 +41,8 @@ void StationApp::start()
 {
     m_splash = new SplashWindow(m_context);
     m_splash->setAttribute(Qt::WA_DeleteOnClose);
-    connect(m_splash, &SplashWindow::finished, this, &StationApp::showConnectionWindow);
+    // Queued: the connection window's boxes must not open inside the splash's close.
+    connect(m_splash, &SplashWindow::finished, this, &StationApp::showConnectionWindow, Qt::QueuedConnection);
     m_splash->start();
 }
 

@@ -92,6 +92,7 @@ QString TimerRecord::date() const { return readText(QStringLiteral("Date")); }
 QString TimerRecord::loginTime() const { return readText(QStringLiteral("LoginTime")); }
 QString TimerRecord::logoutTime() const { return readText(QStringLiteral("LogoutTime")); }
 QString TimerRecord::elapsed() const { return readText(QStringLiteral("Elapsed")); }
+QString TimerRecord::written() const { return readText(QStringLiteral("Written")); }
 QString TimerRecord::amount() const { return readText(QStringLiteral("Amount")); }
 int TimerRecord::status() const { return readNumber(QStringLiteral("Status")); }
 QString TimerRecord::rateType() const { return readText(QStringLiteral("RateType")); }
@@ -105,6 +106,7 @@ void TimerRecord::setDate(const QString &value) { writeText(QStringLiteral("Date
 void TimerRecord::setLoginTime(const QString &value) { writeText(QStringLiteral("LoginTime"), value); }
 void TimerRecord::setLogoutTime(const QString &value) { writeText(QStringLiteral("LogoutTime"), value); }
 void TimerRecord::setElapsed(const QString &value) { writeText(QStringLiteral("Elapsed"), value); }
+void TimerRecord::setWritten(const QString &value) { writeText(QStringLiteral("Written"), value); }
 void TimerRecord::setAmount(const QString &value) { writeText(QStringLiteral("Amount"), value); }
 void TimerRecord::setStatus(int value) { writeNumber(QStringLiteral("Status"), value); }
 void TimerRecord::setTimeLimit(const QString &value) { writeText(QStringLiteral("TimeLimit"), value); }

@@ -21,6 +21,9 @@ public:
     QString loginTime() const;
     QString logoutTime() const;
     QString elapsed() const;
+    /// The part of a member's `Elapsed` ("h : m") already added to client_trans by a
+    /// close request while the period ran; empty when none was.
+    QString written() const;
     QString amount() const;
     int status() const;           // REG_DWORD; 0 when absent
     QString rateType() const;
@@ -33,6 +36,7 @@ public:
     void setLoginTime(const QString &value);
     void setLogoutTime(const QString &value);
     void setElapsed(const QString &value);
+    void setWritten(const QString &value);
     void setAmount(const QString &value);
     void setStatus(int value);
     void setTimeLimit(const QString &value);

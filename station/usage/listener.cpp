@@ -3,6 +3,7 @@
 #include "console/control_panel.h"
 #include "console/remote_command.h"
 #include "db/recordset.h"
+#include "platform/attempt.h"
 #include "platform/ports.h"
 #include "startup/list_loader.h"
 #include "startup/station_context.h"
@@ -36,15 +37,6 @@ QHostAddress normalised(const QHostAddress &address)
     QHostAddress plain = address;
     plain.setScopeId(QString());
     return plain;
-}
-
-/// Runs one step of a command; a failure skips that step only.
-template <typename Step> void runStep(Step &&step)
-{
-    try {
-        step();
-    } catch (const std::exception &) {
-    }
 }
 
 QString guestPassword(db::Connection &connection)
@@ -202,7 +194,7 @@ void Listener::dispatch(const QString &command)
 void Listener::showMessage(const QString &text)
 {
     m_context.state().pendingMessage = text;
-    runStep([&] { m_context.navigator().showMessageWindow(); });
+    attempt([&] { m_context.navigator().showMessageWindow(); });
 }
 
 void Listener::signGuestIn()
@@ -210,11 +202,11 @@ void Listener::signGuestIn()
     if (!m_context.state().signInKind.isEmpty())
         return;
     LockScreen *lock = nullptr;
-    runStep([&] { lock = m_context.navigator().lockScreen(); });
+    attempt([&] { lock = m_context.navigator().lockScreen(); });
     if (!lock)
         return;
     const QPointer<LockScreen> screen(lock);
-    runStep([&] {
+    attempt([&] {
         // Clicked, not merely checked, so that the lock screen's handler for a
         // chosen kind runs as for a user.
         if (QRadioButton *user = screen ? screen->optchoice(2) : nullptr) {
@@ -223,16 +215,16 @@ void Listener::signGuestIn()
                 user->setChecked(true);
         }
     });
-    runStep([&] {
+    attempt([&] {
         if (QLineEdit *login = screen ? screen->txtlog() : nullptr)
             login->setText(QStringLiteral("guest"));
     });
-    runStep([&] {
+    attempt([&] {
         const QString password = guestPassword(m_context.connection());
         if (QLineEdit *box = screen ? screen->txtpas() : nullptr)
             box->setText(password);
     });
-    runStep([&] {
+    attempt([&] {
         if (screen)
             screen->cmdsubt_Click();
     });
@@ -245,7 +237,7 @@ void Listener::shutDown()
         return;
     // Staff at the station: their control panel closes first (and with it the
     // program); otherwise the lock screen goes, which also ends the program.
-    runStep([&] {
+    attempt([&] {
         if (!kind.isEmpty()) {
             if (ControlPanel *panel = m_context.navigator().controlPanel())
                 panel->mnuClose_Click();
@@ -254,7 +246,7 @@ void Listener::shutDown()
         }
     });
     // From version 5 on the shutdown is forced, so running programs cannot hold it up.
-    runStep([&] { m_context.system().ShutdownComputer(m_context.system().versionNumber() >= 5); });
+    attempt([&] { m_context.system().ShutdownComputer(m_context.system().versionNumber() >= 5); });
 }
 
 } // namespace vorlane

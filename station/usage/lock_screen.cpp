@@ -2,6 +2,7 @@
 
 #include "config/advertisement.h"
 #include "db/values.h"
+#include "platform/attempt.h"
 #include "startup/station_context.h"
 #include "startup/station_navigator.h"
 #include "startup/timer_record.h"
@@ -35,15 +36,6 @@ namespace {
 
 const QString kErrorTitle = QStringLiteral("Vorlane Error Information");
 const QString kGuestLogin = QStringLiteral("guest");
-
-/// Runs one step of a window event; nothing it throws may leave the handler.
-template <typename Step> void guarded(Step &&step)
-{
-    try {
-        step();
-    } catch (const std::exception &) {
-    }
-}
 
 QLabel *makeLabel(QWidget *parent, const QString &name, const QString &text)
 {
@@ -232,10 +224,10 @@ void LockScreen::buildWindow()
 void LockScreen::load()
 {
     StationState &state = m_context.state();
-    guarded([&] { state.stationAddress = stationAddressFor(state.trimmedServerName); });
-    guarded([&] { TimerRecord(m_context.registry(), state.timerBackupFile).restoreBackup(); });
-    guarded([&] { m_bookkeeping.checktimer(); });
-    guarded([&] { m_bookkeeping.addmachine(); });
+    attempt([&] { state.stationAddress = stationAddressFor(state.trimmedServerName); });
+    attempt([&] { TimerRecord(m_context.registry(), state.timerBackupFile).restoreBackup(); });
+    attempt([&] { m_bookkeeping.checktimer(); });
+    attempt([&] { m_bookkeeping.addmachine(); });
 }
 
 void LockScreen::activate()
@@ -254,10 +246,10 @@ void LockScreen::activate()
     setTextColour(m_label3[0], colourFromNumber(kHeaderColourNumber));
     setTextColour(m_label3[1], colourFromNumber(kBodyColourNumber));
     clearChoice();
-    guarded([&] { showAdvertisement(m_context.systemFilesFolder(), m_label3[0], m_label3[1]); });
-    guarded([&] { showlastusage(m_info[0], m_info[2], m_info[3], m_label4); });
+    attempt([&] { showAdvertisement(m_context.systemFilesFolder(), m_label3[0], m_label3[1]); });
+    attempt([&] { showlastusage(m_info[0], m_info[2], m_info[3], m_label4); });
 
-    guarded([&] {
+    attempt([&] {
         m_context.system().shellLock(0);
         m_context.system().hidetrayclock();
     });
@@ -275,18 +267,18 @@ void LockScreen::unload()
 {
     m_stimer1->stop();
     letKeyboardGo();
-    guarded([&] {
+    attempt([&] {
         m_context.system().shellLock(1);
         m_context.system().setScreenSaverRunning(false);
     });
     m_bookkeeping.delmachine();
-    guarded([&] { m_recordset.close(); });
-    guarded([&] {
+    attempt([&] { m_recordset.close(); });
+    attempt([&] {
         db::Connection &connection = m_context.connection();
         if (connection.isOpen())
             connection.close();
     });
-    guarded([&] { m_context.navigator().unloadListener(); });
+    attempt([&] { m_context.navigator().unloadListener(); });
 }
 
 void LockScreen::showlastusage(QLabel *date, QLabel *usage, QLabel *charges, QLabel *user)
@@ -463,7 +455,7 @@ void LockScreen::cmdsubt_Click()
             outcome = Outcome::AlreadySignedIn;
         m_recordset.close();
     } catch (const std::exception &) {
-        guarded([&] { m_recordset.close(); });
+        attempt([&] { m_recordset.close(); });
         reconnect();
         return;
     }
@@ -496,7 +488,7 @@ void LockScreen::refuse(const QString &text, QLineEdit *focus)
     // Off the top and without the keyboard, so that the box can be seen and answered.
     m_stimer1->stop();
     setTopMost(false);
-    guarded(
+    attempt(
         [&] { m_context.prompter().message(text, MessageButtons::Ok, MessageIcon::Critical, kErrorTitle); });
     setTopMost(true);
     m_stimer1->start();
@@ -512,11 +504,11 @@ void LockScreen::accept(int kind, const QString &login)
         state.slotExpired = false;
         m_label5->hide();
         state.signInKind = QString::fromLatin1(kind == Administrator ? kKindAdministrator : kKindManager);
-        guarded([&] { m_context.system().shellLock(1); });
+        attempt([&] { m_context.system().shellLock(1); });
         m_stimer1->stop();
         setTopMost(false);
         hide();
-        guarded([&] { m_context.navigator().showControlPanel(); });
+        attempt([&] { m_context.navigator().showControlPanel(); });
     } else if (login != kGuestLogin) {
         // The member profile opens above the lock screen, which stays visible
         // and keeps the shell locked until the member chooses "Ok".
@@ -525,16 +517,16 @@ void LockScreen::accept(int kind, const QString &login)
         state.signInKind = QString::fromLatin1(kKindMember);
         m_stimer1->stop();
         setTopMost(false);
-        guarded([&] { m_context.navigator().showMemberProfile(); });
+        attempt([&] { m_context.navigator().showMemberProfile(); });
     } else {
         state.signedInLogin = login;
         state.signInKind = QString::fromLatin1(kKindGuest);
         state.slotExpired = false;
         hide();
-        guarded([&] { m_context.system().shellLock(1); });
+        attempt([&] { m_context.system().shellLock(1); });
         m_stimer1->stop();
         setTopMost(false);
-        guarded([&] { m_context.navigator().showGuestTimer(); });
+        attempt([&] { m_context.navigator().showGuestTimer(); });
     }
 }
 
@@ -542,8 +534,8 @@ void LockScreen::reconnect()
 {
     m_status->setText(QStringLiteral("Searching Vorlane Server"));
     m_context.state().reconnecting = true;
-    guarded([&] { m_context.navigator().unloadLockScreen(); });
-    guarded([&] { m_context.navigator().showConnectionWindow(); });
+    attempt([&] { m_context.navigator().unloadLockScreen(); });
+    attempt([&] { m_context.navigator().showConnectionWindow(); });
 }
 
 QRadioButton *LockScreen::optchoice(int index) const

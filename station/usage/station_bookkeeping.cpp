@@ -3,25 +3,16 @@
 #include "db/connection.h"
 #include "db/recordset.h"
 #include "db/values.h"
+#include "platform/attempt.h"
 #include "startup/station_context.h"
 #include "startup/timer_record.h"
 
+#include <algorithm>
 #include <exception>
 
 namespace vorlane {
 
 namespace {
-
-/// Runs one bookkeeping step; a failure is passed over. Returns whether it ran through.
-template <typename Step> bool attempt(Step &&step)
-{
-    try {
-        step();
-        return true;
-    } catch (const std::exception &) {
-        return false;
-    }
-}
 
 qint64 whole(const QVariant &value)
 {
@@ -49,6 +40,7 @@ void StationBookkeeping::checktimer()
         m_previous.loginTime = record.loginTime();
         m_previous.logoutTime = record.logoutTime();
         m_previous.elapsed = record.elapsed();
+        m_previous.written = record.written();
         m_previous.amount = record.amount();
         status = record.status();
     });
@@ -65,12 +57,10 @@ void StationBookkeeping::checktimer()
             saverecord(amount, m_previous.date);
     }
 
-    // The backup is restored at every start: it must hold the closed period too, or the
-    // next start would close the same period again.
-    attempt([&] {
-        record.setStatus(0);
-        record.saveBackup();
-    });
+    attempt([&] { record.setStatus(0); });
+    // The next start restores the record from its backup: without this save it would
+    // find the period open again and add it a second time.
+    attempt([&] { record.saveBackup(); });
 }
 
 void StationBookkeeping::closeMemberPeriod()
@@ -78,6 +68,13 @@ void StationBookkeeping::closeMemberPeriod()
     int hours = 0;
     int minutes = 0;
     TimerRecord::splitElapsed(m_previous.elapsed, &hours, &minutes);
+    // What a close request of the member timer already added is not added again.
+    int writtenHours = 0;
+    int writtenMinutes = 0;
+    TimerRecord::splitElapsed(m_previous.written, &writtenHours, &writtenMinutes);
+    const int unwritten = std::max(0, (hours * 60 + minutes) - (writtenHours * 60 + writtenMinutes));
+    hours = unwritten / 60;
+    minutes = unwritten % 60;
     db::Connection &connection = m_context.connection();
     const QVariantList login { m_previous.userId };
 
@@ -86,6 +83,16 @@ void StationBookkeeping::closeMemberPeriod()
             usage.open(connection, QStringLiteral("select * from client_trans where cl_login=?"), login);
         })) {
         attempt([&] {
+            // A member whose usage row is missing still gets the period counted,
+            // as the member timer's logout would have done; a deleted member does not.
+            if (usage.eof()) {
+                db::Recordset member(connection,
+                    QStringLiteral("select cl_login from client_master where cl_login=?"), login);
+                if (member.eof())
+                    return;
+                usage.addNew();
+                usage.setField(0, m_previous.userId);
+            }
             qint64 totalHours = whole(usage.field(1)) + hours;
             qint64 totalMinutes = whole(usage.field(2)) + minutes;
             totalHours += totalMinutes / 60;

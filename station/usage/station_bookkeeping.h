@@ -22,6 +22,7 @@ public:
         QString loginTime;
         QString logoutTime;
         QString elapsed;
+        QString written; // the part of a member period already in client_trans
         QString amount;
     };
 

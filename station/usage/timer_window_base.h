@@ -117,6 +117,8 @@ protected:
     /// The end of a period: releases the log, clears the pending administrator message,
     /// removes the tray icon and closes the window (a logout must be under way).
     void unloadWindow();
+    /// Takes the icon out of the notification area (a window that unloads itself).
+    void removeTrayIcon() { showTrayIcon(false); }
 
     /// Whether a close request may close the window; only a logout may.
     virtual bool acceptCloseRequest() { return m_loggingOut; }

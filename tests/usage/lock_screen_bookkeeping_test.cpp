@@ -162,6 +162,31 @@ TEST_F(LockScreenBookkeeping, AMemberRowNeverWrittenBeforeStartsFromZero)
     EXPECT_EQ(db::toWholeNumber(usage.field(2)), 40);
 }
 
+TEST_F(LockScreenBookkeeping, AMemberWithoutAUsageRowKeepsTheCrashedPeriod)
+{
+    connection->execute(
+        QStringLiteral("insert into client_master (cl_login, cl_passwd, cl_status) values (?, ?, ?)"),
+        { QStringLiteral("norow"), QStringLiteral("pw"), 1 });
+    leaveOpenPeriod(
+        QStringLiteral("norow"), QStringLiteral("12/07/2026"), QStringLiteral("1 : 5 : 9"), QString());
+    StationBookkeeping(*fixture.context).checktimer();
+
+    db::Recordset usage(*connection, QStringLiteral("select * from client_trans where cl_login=?"),
+        { QStringLiteral("norow") });
+    ASSERT_FALSE(usage.eof());
+    EXPECT_EQ(db::toWholeNumber(usage.field(1)), 1);
+    EXPECT_EQ(db::toWholeNumber(usage.field(2)), 5);
+
+    // A member removed meanwhile gets no stray usage row.
+    leaveOpenPeriod(
+        QStringLiteral("gone"), QStringLiteral("12/07/2026"), QStringLiteral("0 : 5 : 0"), QString());
+    StationBookkeeping(*fixture.context).checktimer();
+    db::Recordset stray(*connection, QStringLiteral("select * from client_trans where cl_login=?"),
+        { QStringLiteral("gone") });
+    EXPECT_TRUE(stray.eof());
+    EXPECT_EQ(status(), 0);
+}
+
 TEST_F(LockScreenBookkeeping, AnOpenPeriodIsClosedOnceEvenWithoutTheDatabase)
 {
     addMember(QStringLiteral("ravi"), 0, 0, 1);

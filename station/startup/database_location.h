@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QString>
+
+#include <optional>
+
+namespace vorlane {
+
+/// The provider named in the station's connection string; kept as a station-wide value.
+inline constexpr const char *kDatabaseProvider = "Microsoft Jet 4.0 OLE DB Provider";
+
+/// The network location of the system database, built from the server name as
+/// the user typed it (blanks kept) and the server's discovery reply (its folder).
+///
+/// A drive folder uses its drive letter as the share name:
+/// "D:\Apps\Server" from "SRV1" gives "\\SRV1\D\Apps\Server\systemfiles\vlsystem.mdb",
+/// and a drive root "C:\" gives "\\SRV1\C\\systemfiles\vlsystem.mdb".
+/// A POSIX folder follows the server name with `\` separators:
+/// "/srv/vorlane" gives "\\SRV1\srv\vorlane\systemfiles\vlsystem.mdb".
+///
+/// Returns nullopt for a reply that is neither (empty, relative, a UNC path, ...):
+/// no location can be made from it.
+std::optional<QString> buildDatabaseLocation(const QString &serverName, const QString &reply);
+
+/// Whether `server` (trimmed) names this computer: its name (case ignored), "localhost",
+/// or a loopback address.
+bool namesThisComputer(const QString &server, const QString &computerName);
+
+/// The folder below which remote servers' shares are mounted:
+/// $VORLANE_SHARE_ROOT, else "/mnt/vorlane".
+QString defaultShareRoot();
+
+/// The file to open for a location "\\SERVER\rest". When SERVER names this computer
+/// the file is the local folder "/rest"; otherwise it lies below
+/// `shareRoot`/SERVER/rest, where the administrator mounts the server's share.
+/// A location whose folder holds a ".." step is refused (empty text).
+/// Separators become `/` and doubled ones collapse. Returns an empty text when
+/// `location` is not of that form.
+QString mapLocationToFile(
+    const QString &location, const QString &computerName, const QString &shareRoot = defaultShareRoot());
+
+} // namespace vorlane

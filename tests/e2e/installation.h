@@ -1,0 +1,64 @@
+#pragma once
+
+#include <QByteArray>
+#include <QProcess>
+#include <QProcessEnvironment>
+#include <QString>
+#include <QStringList>
+#include <QTemporaryDir>
+
+#include <functional>
+
+namespace vorlane::test {
+
+/// The real programs, as the test build names them.
+QString serverExecutable();
+QString stationExecutable();
+
+/// Ends a program politely, then by force.
+void stop(QProcess &process);
+/// Polls `done` every 100 ms for at most `timeoutMs`.
+bool waitUntil(const std::function<bool()> &done, int timeoutMs);
+/// Reads a program's error channel into `text` until `done` holds, the program ends,
+/// or `timeoutMs` pass.
+bool waitForOutput(QProcess &process, QByteArray &text, const std::function<bool()> &done, int timeoutMs);
+
+/// One cafe in a temporary folder: a server folder with a fresh database and one
+/// station's folders (program, registry store, system folder). The programs run
+/// offscreen with the system simulated and the test's port offset, and are
+/// stopped when the object goes away.
+class Installation {
+public:
+    Installation();
+    ~Installation();
+    Installation(const Installation &) = delete;
+    Installation &operator=(const Installation &) = delete;
+
+    QString path(const char *sub) const;
+    QString databaseFile() const;
+
+    QProcessEnvironment environment() const;
+    QProcessEnvironment serverEnvironment() const;
+    QProcessEnvironment stationEnvironment() const;
+
+    /// `vorlane-server --init-database` (administrator password "admin", guest password "guestpw").
+    bool initDatabase(QByteArray *output);
+    void startServer(QProcess::ProcessChannelMode mode = QProcess::ForwardedErrorChannel);
+    /// Asks like a station until the server answers (bounded to 30 s); the reply or empty.
+    QByteArray discover();
+
+    /// `vorlane ARGUMENTS` run to its end; the exit code (-1 when it did not end normally).
+    int runStation(const QStringList &arguments, QByteArray *output);
+    /// `vorlane --setup --server localhost ARGUMENTS`.
+    bool setUpStation(const QStringList &arguments, QByteArray *output);
+    void startStation(QProcess &process, QProcess::ProcessChannelMode mode = QProcess::SeparateChannels);
+
+    /// The station's computer name; it must resolve, since the server answers the name.
+    QString computerName = QStringLiteral("localhost");
+    QTemporaryDir root;
+    QProcess server;
+    QProcess station;
+    QProcess secondStation;
+};
+
+} // namespace vorlane::test
