@@ -1,6 +1,7 @@
 #include "usage/timer_window_base.h"
 
 #include "config/program_list.h"
+#include "platform/registry.h"
 #include "startup/station_context.h"
 #include "startup/station_navigator.h"
 
@@ -249,6 +250,9 @@ void TimerWindowBase::savetimer()
         m_log.writeStart(m_context.state().signedInLogin, usageLogDate(), m_lbltimer->text());
     else if (m_mode == SaveMode::End)
         m_log.writeEnd(m_lbltimer2->text(), m_lbltimer3->text(), usageLogAmount());
+    // One replacement of the store a second: `Elapsed` and `Amount` always describe
+    // the same moment, and a kill loses the second whole, never half of it.
+    RegistryBatch batch(m_context.registry());
     m_record.setElapsed(m_lbltimer2->text());
     m_record.setAmount(recordAmount());
     m_record.saveBackup();
