@@ -64,26 +64,6 @@ Affinity affinityOf(const QString &declared)
     return Affinity::Numeric;
 }
 
-bool isNumberType(const QVariant &v)
-{
-    switch (v.typeId()) {
-    case QMetaType::Int:
-    case QMetaType::UInt:
-    case QMetaType::Long:
-    case QMetaType::ULong:
-    case QMetaType::LongLong:
-    case QMetaType::ULongLong:
-    case QMetaType::Short:
-    case QMetaType::UShort:
-    case QMetaType::Double:
-    case QMetaType::Float:
-    case QMetaType::Bool:
-        return true;
-    default:
-        return false;
-    }
-}
-
 // Statements whose rows do not map one-to-one onto base-table rows are read-only.
 bool shapeAllowsUpdates(const QString &sql)
 {
@@ -548,7 +528,7 @@ QVariant Recordset::convertForColumn(int index, const QVariant &value) const
                 throw typeMismatch();
             return value.toDate().toString(Qt::ISODate);
         }
-        if (isNumberType(value))
+        if (detail::isNumberType(value))
             throw typeMismatch();
         const QVariant day = dateValue(value.toString());
         if (day.isNull())

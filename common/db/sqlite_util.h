@@ -16,6 +16,27 @@ namespace vorlane::db::detail {
 /// text that is not a number with it.
 inline constexpr const char *kTypeMismatch = "Data type mismatch in criteria expression.";
 
+/// Whether a value holds a number (or a truth value) rather than text.
+inline bool isNumberType(const QVariant &value)
+{
+    switch (value.typeId()) {
+    case QMetaType::Int:
+    case QMetaType::UInt:
+    case QMetaType::Long:
+    case QMetaType::ULong:
+    case QMetaType::LongLong:
+    case QMetaType::ULongLong:
+    case QMetaType::Short:
+    case QMetaType::UShort:
+    case QMetaType::Double:
+    case QMetaType::Float:
+    case QMetaType::Bool:
+        return true;
+    default:
+        return false;
+    }
+}
+
 /// Throws the connection's last error as an Error.
 [[noreturn]] void throwLast(sqlite3 *db, int rc);
 

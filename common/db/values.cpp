@@ -1,5 +1,7 @@
 #include "db/values.h"
 
+#include "db/sqlite_util.h"
+
 #include <QLocale>
 #include <QRegularExpression>
 
@@ -76,25 +78,11 @@ bool variantToDouble(const QVariant &value, double *out)
 {
     if (value.isNull() || !value.isValid())
         return false;
-    switch (value.typeId()) {
-    case QMetaType::Bool:
-        *out = value.toBool() ? 1 : 0;
-        return true;
-    case QMetaType::Int:
-    case QMetaType::UInt:
-    case QMetaType::Long:
-    case QMetaType::ULong:
-    case QMetaType::LongLong:
-    case QMetaType::ULongLong:
-    case QMetaType::Short:
-    case QMetaType::UShort:
-    case QMetaType::Double:
-    case QMetaType::Float:
-        *out = value.toDouble();
+    if (detail::isNumberType(value)) {
+        *out = value.typeId() == QMetaType::Bool ? (value.toBool() ? 1 : 0) : value.toDouble();
         return std::isfinite(*out);
-    default:
-        return textToDouble(value.toString(), out);
     }
+    return textToDouble(value.toString(), out);
 }
 
 } // namespace

@@ -16,6 +16,8 @@
 namespace vorlane::test {
 namespace {
 
+using GuestRoad = CafeTest;
+
 /// The operator's station: a control panel in this process, on the cafe's database.
 struct OperatorStation {
     explicit OperatorStation(Installation &install)
@@ -56,14 +58,8 @@ QTreeWidgetItem *rowOf(QTreeWidget *list, const QString &computer)
 
 // One guest period from the operator's "Login Guest" to the time limit, with the
 // real server and station programs: the road every guest takes.
-TEST(GuestRoad, FromLoginGuestToTheTimeLimit)
+TEST_F(GuestRoad, FromLoginGuestToTheTimeLimit)
 {
-    ASSERT_FALSE(serverExecutable().isEmpty());
-    ASSERT_FALSE(stationExecutable().isEmpty());
-    reservePortOffset();
-    Installation install;
-    QByteArray output;
-    ASSERT_TRUE(install.initDatabase(&output)) << output.toStdString();
     install.startServer();
     ASSERT_FALSE(install.discover().isEmpty()) << "the server does not answer discovery";
     ASSERT_TRUE(install.setUpStation(

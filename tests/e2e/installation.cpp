@@ -1,6 +1,7 @@
 #include "installation.h"
 
 #include "platform/ports.h"
+#include "support/ports.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -174,6 +175,14 @@ void Installation::startStation(QProcess &process, QProcess::ProcessChannelMode 
     process.setProcessChannelMode(mode);
     process.start(stationExecutable(), {});
     process.waitForStarted(30000);
+}
+
+void CafeTest::SetUp()
+{
+    ASSERT_FALSE(serverExecutable().isEmpty());
+    ASSERT_FALSE(stationExecutable().isEmpty());
+    reservePortOffset();
+    ASSERT_TRUE(install.initDatabase(&output)) << output.toStdString();
 }
 
 } // namespace vorlane::test

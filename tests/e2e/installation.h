@@ -7,6 +7,8 @@
 #include <QStringList>
 #include <QTemporaryDir>
 
+#include <gtest/gtest.h>
+
 #include <functional>
 
 namespace vorlane::test {
@@ -59,6 +61,15 @@ public:
     QProcess server;
     QProcess station;
     QProcess secondStation;
+};
+
+/// A whole-cafe test: its own ports and an installation with a fresh database.
+class CafeTest : public ::testing::Test {
+protected:
+    void SetUp() override;
+
+    Installation install;
+    QByteArray output; // what the last program run printed
 };
 
 } // namespace vorlane::test

@@ -29,6 +29,8 @@
 namespace vorlane::test {
 namespace {
 
+using MemberCrash = CafeTest;
+
 /// The test's own view of the station's registry and of the system database.
 struct Observer {
     explicit Observer(Installation &install)
@@ -82,15 +84,8 @@ using Usage = QList<QPair<qint64, qint64>>;
 
 // A member period interrupted by a crash of the station program is added to the
 // member's usage by the next start, exactly once, and the account is freed.
-TEST(MemberCrash, InterruptedPeriodIsAddedOnceAtTheNextStart)
+TEST_F(MemberCrash, InterruptedPeriodIsAddedOnceAtTheNextStart)
 {
-    ASSERT_FALSE(serverExecutable().isEmpty());
-    ASSERT_FALSE(stationExecutable().isEmpty());
-    reservePortOffset();
-    Installation install;
-
-    QByteArray output;
-    ASSERT_TRUE(install.initDatabase(&output)) << output.toStdString();
     Observer observer(install);
     const QString login = QStringLiteral("bob");
     observer.connection.execute(
@@ -103,14 +98,11 @@ TEST(MemberCrash, InterruptedPeriodIsAddedOnceAtTheNextStart)
         QStringLiteral("insert into client_trans values (?, ?, ?)"), { login, 3, 55 });
 
     install.startServer();
-    if (install.discover().isEmpty())
-        GTEST_SKIP() << "the server program does not answer discovery yet";
-    if (!install.setUpStation({}, &output))
-        GTEST_SKIP() << "`vorlane --setup --server localhost` does not provision a station yet: "
-                     << output.left(400).toStdString();
+    ASSERT_FALSE(install.discover().isEmpty()) << "the server does not answer discovery";
+    ASSERT_TRUE(install.setUpStation({}, &output)) << output.toStdString();
     install.startStation(install.station, QProcess::ForwardedErrorChannel);
-    if (!waitUntil([&] { return observer.stationRegistered(install.computerName); }, 90000))
-        GTEST_SKIP() << "the station program does not reach its lock screen yet (no machine_master2 row)";
+    ASSERT_TRUE(waitUntil([&] { return observer.stationRegistered(install.computerName); }, 90000))
+        << "the station did not reach its lock screen";
 
     // The member signs in at the running station: "Ok" on the profile marks the
     // account in use and the member timer runs the period, ticking into the

@@ -6,25 +6,17 @@
 namespace vorlane::test {
 namespace {
 
-TEST(ServerProgram, AnswersDiscoveryWithItsFolder)
+using ServerProgram = CafeTest;
+
+TEST_F(ServerProgram, AnswersDiscoveryWithItsFolder)
 {
-    ASSERT_FALSE(serverExecutable().isEmpty());
-    reservePortOffset();
-    Installation install;
-    QByteArray output;
-    ASSERT_TRUE(install.initDatabase(&output)) << output.toStdString();
     install.computerName = QStringLiteral("127.0.0.1");
     install.startServer();
     EXPECT_EQ(install.discover(), install.path("server").toLocal8Bit());
 }
 
-TEST(ServerProgram, SecondCopyEndsAndTheFirstKeepsAnswering)
+TEST_F(ServerProgram, SecondCopyEndsAndTheFirstKeepsAnswering)
 {
-    ASSERT_FALSE(serverExecutable().isEmpty());
-    reservePortOffset();
-    Installation install;
-    QByteArray output;
-    ASSERT_TRUE(install.initDatabase(&output)) << output.toStdString();
     install.startServer();
     ASSERT_EQ(install.discover(), install.path("server").toLocal8Bit());
 

@@ -17,15 +17,10 @@
 namespace vorlane::test {
 namespace {
 
-TEST(StationProgram, FindsTheServerOpensTheDatabaseAndReachesTheLockScreen)
-{
-    ASSERT_FALSE(serverExecutable().isEmpty());
-    ASSERT_FALSE(stationExecutable().isEmpty());
-    reservePortOffset();
-    Installation install;
+using StationProgram = CafeTest;
 
-    QByteArray output;
-    ASSERT_TRUE(install.initDatabase(&output)) << output.toStdString();
+TEST_F(StationProgram, FindsTheServerOpensTheDatabaseAndReachesTheLockScreen)
+{
     install.startServer();
     ASSERT_EQ(install.discover(), install.path("server").toLocal8Bit());
 
@@ -64,11 +59,8 @@ TEST(StationProgram, FindsTheServerOpensTheDatabaseAndReachesTheLockScreen)
     EXPECT_EQ(install.station.state(), QProcess::Running);
 }
 
-TEST(StationProgram, SetupRefusesAnUnknownRateClass)
+TEST_F(StationProgram, SetupRefusesAnUnknownRateClass)
 {
-    ASSERT_FALSE(stationExecutable().isEmpty());
-    Installation install;
-    QByteArray output;
     EXPECT_NE(
         install.runStation(
             { QStringLiteral("--setup"), QStringLiteral("--rate-class"), QStringLiteral("Gold") }, &output),

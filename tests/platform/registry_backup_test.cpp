@@ -1,4 +1,5 @@
 #include "platform/registry.h"
+#include "registry_test_support.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -9,21 +10,7 @@
 namespace vorlane {
 namespace {
 
-const QString kTimers = QStringLiteral("Software\\Vorlane\\Timers");
-constexpr RegRoot HKCU = RegRoot::CurrentUser;
-
-QByteArray readAll(const QString &file)
-{
-    QFile f(file);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-void writeAll(const QString &file, const QByteArray &bytes)
-{
-    QFile f(file);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    f.write(bytes);
-}
+using namespace vorlane::test;
 
 class RegistryBackupTest : public ::testing::Test {
 protected:

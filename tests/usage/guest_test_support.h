@@ -5,6 +5,7 @@
 #include "db/values.h"
 #include "startup/station_context.h"
 #include "support/station_fixture.h"
+#include "timer_station.h"
 #include "usage/guest_timer.h"
 
 #include <QTimer>
@@ -17,7 +18,7 @@ namespace vorlane::test {
 
 /// A station with a real database (rates 10, 18, 25, 30 for "Slot I", the station's
 /// row in machine_master2) and a registry store, on which a guest signs in.
-class GuestStation : public ::testing::Test {
+class GuestStation : public TimerStation<GuestTimer> {
 protected:
     void SetUp() override
     {
@@ -38,41 +39,6 @@ protected:
     {
         f.registry->regsetvalue(RegRoot::CurrentUser, QString::fromLatin1(kTimersKey), name, value, type);
     }
-    QVariant value(const QString &name) const
-    {
-        return f.registry->regqueryvalue(RegRoot::CurrentUser, QString::fromLatin1(kTimersKey), name);
-    }
-
-    /// The guest timer as the station program shows it, with `Timer1` left to the test.
-    std::unique_ptr<GuestTimer> start()
-    {
-        auto timer = std::make_unique<GuestTimer>(*f.context);
-        timer->load();
-        timer->show();
-        timer->activate();
-        timer->findChild<QTimer *>(QStringLiteral("Timer1"))->stop();
-        return timer;
-    }
-
-    /// `count` seconds of the period: the clock moves with every tick.
-    void tick(GuestTimer &timer, int count)
-    {
-        for (int i = 0; i < count && !timer.isLoggingOut(); ++i) {
-            f.clock.advanceSeconds(1);
-            timer.Timer1_Timer();
-        }
-    }
-
-    QVariantList stationRow()
-    {
-        db::Recordset row(*connection, QStringLiteral("select * from machine_master2 where machinename=?"),
-            { f.state().computerName });
-        QVariantList fields;
-        for (int i = 0; !row.eof() && i < row.fieldCount(); ++i)
-            fields << row.field(i);
-        return fields;
-    }
-
     /// gt_number and gt_charge of the day, or nothing when the day has no row.
     QVariantList guestDay(const QString &date = QStringLiteral("12/08/2026"))
     {
@@ -85,8 +51,6 @@ protected:
         return { db::toWholeNumber(day.field(0)), db::toWholeNumber(day.field(1)) };
     }
 
-    StationFixture f;
-    db::Connection *connection = nullptr;
 };
 
 } // namespace vorlane::test

@@ -4,6 +4,7 @@
 #include "db/values.h"
 #include "startup/station_context.h"
 #include "support/station_fixture.h"
+#include "timer_station.h"
 #include "usage/member_timer.h"
 
 #include <QTimer>
@@ -17,7 +18,7 @@ namespace vorlane::test {
 /// A station with a real database on which the member "alice" has signed in and
 /// pressed "Ok" on her profile: allowance 20 hours, expiry in a year, 3 hours
 /// 20 minutes used, `cl_status` 1. The fake clock stands at 10:00 on 12/08/2026.
-class MemberStation : public ::testing::Test {
+class MemberStation : public TimerStation<MemberTimer> {
 protected:
     void SetUp() override
     {
@@ -51,31 +52,6 @@ protected:
             QStringLiteral("update client_master set %1=? where cl_login=?").arg(column), { value, login });
     }
 
-    QVariant value(const QString &name) const
-    {
-        return f.registry->regqueryvalue(RegRoot::CurrentUser, QString::fromLatin1(kTimersKey), name);
-    }
-
-    /// The member timer as the station program shows it, with `Timer1` left to the test.
-    std::unique_ptr<MemberTimer> start()
-    {
-        auto timer = std::make_unique<MemberTimer>(*f.context);
-        timer->load();
-        timer->show();
-        timer->activate();
-        timer->findChild<QTimer *>(QStringLiteral("Timer1"))->stop();
-        return timer;
-    }
-
-    /// `count` seconds of the period (fewer when it ends); the clock moves with every tick.
-    void tick(MemberTimer &timer, int count)
-    {
-        for (int i = 0; i < count && !timer.isLoggingOut(); ++i) {
-            f.clock.advanceSeconds(1);
-            timer.Timer1_Timer();
-        }
-    }
-
     /// Ticks of whole minutes: the first minute of a period is 59 ticks, later ones 60.
     static int ticksFor(int minutes) { return minutes <= 0 ? 0 : minutes * 60 - 1; }
 
@@ -98,16 +74,6 @@ protected:
         return row.eof() ? QVariant(QStringLiteral("<no row>")) : row.field(0);
     }
 
-    QVariantList stationRow()
-    {
-        db::Recordset row(*connection, QStringLiteral("select * from machine_master2 where machinename=?"),
-            { f.state().computerName });
-        QVariantList fields;
-        for (int i = 0; !row.eof() && i < row.fieldCount(); ++i)
-            fields << row.field(i);
-        return fields;
-    }
-
     /// Makes every `what` ("update", "insert", "delete") on `table` fail.
     void refuse(const QString &what, const QString &table)
     {
@@ -117,8 +83,6 @@ protected:
     }
 
     const QString login = QStringLiteral("alice");
-    StationFixture f;
-    db::Connection *connection = nullptr;
 };
 
 } // namespace vorlane::test
