@@ -70,6 +70,11 @@ SystemSettings SystemSettings::fromEnvironment()
     if (s.programFolder.isEmpty())
         s.programFolder = executableFolder();
 
+    // Folders are absolute: the server sends its program folder to every station,
+    // which cannot make sense of a path relative to where the server was started.
+    s.systemFolder = QDir(s.systemFolder).absolutePath();
+    s.programFolder = QDir(s.programFolder).absolutePath();
+
     s.simulate = qEnvironmentVariable("VORLANE_SIMULATE_SYSTEM") == QLatin1String("1");
     return s;
 }

@@ -187,6 +187,13 @@ TEST(SystemFacts, SettingsComeFromTheEnvironmentWithFallbacks)
     EXPECT_EQ(s.systemFolder, QStringLiteral("/var/lib/vl-system"));
     EXPECT_EQ(s.programFolder, QStringLiteral("/opt/vl"));
 
+    // A relative folder is made absolute: the server sends its folder to the stations.
+    qputenv("VORLANE_HOME", "cafe/server");
+    qputenv("VORLANE_SYSTEM_DIR", "state");
+    s = SystemSettings::fromEnvironment();
+    EXPECT_EQ(s.programFolder, QDir::current().absoluteFilePath(QStringLiteral("cafe/server")));
+    EXPECT_EQ(s.systemFolder, QDir::current().absoluteFilePath(QStringLiteral("state")));
+
     for (const char *name : names)
         qunsetenv(name);
     qputenv("XDG_STATE_HOME", "/tmp/state");
