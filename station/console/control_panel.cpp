@@ -168,7 +168,11 @@ ControlPanel::ControlPanel(StationContext &context, QWidget *parent)
     notes->addWidget(saveNotes, 0, Qt::AlignRight);
     layout->addWidget(notesFrame, 2, 0, 1, 3);
 
+    // The station list gets the room; the tools below keep their natural height.
+    layout->setRowStretch(0, 3);
+    layout->setRowStretch(2, 1);
     setCentralWidget(central);
+    resize(1100, 720);
     buildMenus();
     buildStatusBar();
 
