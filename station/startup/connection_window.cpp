@@ -106,8 +106,8 @@ bool ConnectionWindow::findServerName()
     Registry &registry = m_context.registry();
     const QString key = QString::fromLatin1(kServerKey);
     bool known = false;
-    const uint spec = registry.regqueryvalue(RegRoot::CurrentUser, key, kSpecValue).toUInt(&known);
-    if (!known || spec == 0) {
+    const uint nameTyped = registry.regqueryvalue(RegRoot::CurrentUser, key, kSpecValue).toUInt(&known);
+    if (!known || nameTyped == 0) {
         for (;;) {
             const std::optional<QString> name = m_context.prompter().input(
                 QStringLiteral("Name of the Computer on which Vorlane Server has been installed"),
