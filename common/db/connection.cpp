@@ -211,7 +211,7 @@ Connection::~Connection()
     close();
 }
 
-void Connection::open(const QString &file)
+void Connection::open(const QString &file, OpenFor purpose)
 {
     close();
     const QFileInfo info(file);
@@ -259,7 +259,11 @@ void Connection::open(const QString &file)
             while (toDelete.step()) { }
         }
         detail::Statement schema(m_db, QStringLiteral("SELECT count(*) FROM sqlite_master"));
-        schema.step();
+        // An empty file (a creation cut short, a copy that failed) opens as a database
+        // without tables: it is no system database, and nobody should work on it.
+        const bool hasTables = schema.step() && schema.value(0).toLongLong() > 0;
+        if (!hasTables && purpose == OpenFor::Use)
+            throw Error(SQLITE_NOTADB, QString());
     } catch (const Error &e) {
         close();
         if (e.code() == SQLITE_NOTADB)

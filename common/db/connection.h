@@ -41,8 +41,13 @@ public:
     Connection(const Connection &) = delete;
     Connection &operator=(const Connection &) = delete;
 
-    /// Opens an existing database file; a missing file is an error (never created here).
-    void open(const QString &file);
+    /// What a file is opened for: a database in use must hold tables; only the
+    /// creation of a new database opens the empty file it has just claimed.
+    enum class OpenFor { Use, Creation };
+
+    /// Opens an existing database file; a missing file is an error (never created here),
+    /// and so is, for use, a file without tables.
+    void open(const QString &file, OpenFor purpose = OpenFor::Use);
     void close();
     bool isOpen() const;
     QString fileName() const { return m_file; }

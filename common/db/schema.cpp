@@ -265,7 +265,7 @@ void createDatabase(const QString &file, const NewDatabase &accounts)
 
     try {
         Connection connection;
-        connection.open(file);
+        connection.open(file, Connection::OpenFor::Creation);
         {
             Transaction transaction(connection);
             for (const QString &statement : createStatements())

@@ -1,5 +1,6 @@
 #include "console/about_box.h"
 
+#include "startup/splash_window.h"
 #include "startup/station_context.h"
 
 #include <QCoreApplication>
@@ -10,11 +11,6 @@
 
 namespace vorlane {
 
-QString legalNotice()
-{
-    return QStringLiteral("Copyright (C) 2026 the Vorlane developers. All rights reserved.");
-}
-
 AboutBox::AboutBox(StationContext &context, QWidget *parent)
     : QDialog(parent)
     , m_context(context)
@@ -24,7 +20,7 @@ AboutBox::AboutBox(StationContext &context, QWidget *parent)
     auto *layout = new QVBoxLayout(this);
     auto *version = new QLabel(QStringLiteral("%1.%2").arg(VORLANE_VERSION_MAJOR).arg(VORLANE_VERSION_MINOR), this);
     version->setObjectName(QStringLiteral("lblversion"));
-    auto *copy = new QLabel(legalNotice(), this);
+    auto *copy = new QLabel(SplashWindow::legalNotice(), this);
     copy->setObjectName(QStringLiteral("lblcopy"));
     layout->addWidget(new QLabel(QStringLiteral("Vorlane"), this));
     layout->addWidget(version);

@@ -6,9 +6,6 @@ namespace vorlane {
 
 class StationContext;
 
-/// The program's legal notice, shown by the splash and the about box.
-QString legalNotice();
-
 /// Window "frmAbout": version, legal notice and the system-information button.
 class AboutBox : public QDialog {
     Q_OBJECT

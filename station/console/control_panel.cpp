@@ -261,7 +261,7 @@ void ControlPanel::buildMenus()
     connect(closeVorlane, &QAction::triggered, this, &ControlPanel::mnuClose_Click);
     connect(m_summaryAction, &QAction::toggled, this, &ControlPanel::applySummary);
     connect(contents, &QAction::triggered, this, [this] {
-        m_context.system().openUrl(QDir(m_context.system().programFolder()).filePath(QStringLiteral("SystemFiles/vlhelp.chm")));
+        m_context.system().openUrl(QDir(m_context.system().programFolder()).filePath(QStringLiteral("systemfiles/vlhelp.chm")));
     });
     connect(about, &QAction::triggered, this, [this] {
         auto *box = new AboutBox(m_context, this);
@@ -376,11 +376,12 @@ void ControlPanel::refresh()
     m_list->clear();
     m_guestCount->clear();
     m_guestCash->clear();
+    QList<QTreeWidgetItem *> items;
     try {
         db::Recordset rows(m_context.connection(), QStringLiteral("Select * from machine_master2"));
-        QList<QTreeWidgetItem *> items;
         for (qint64 serial = 1; !rows.eof(); rows.moveNext(), ++serial) {
             auto *item = new QTreeWidgetItem;
+            items << item;
             item->setText(SerialColumn, QString::number(serial));
             item->setData(SerialColumn, Qt::UserRole, QStringLiteral("key") + QString::number(serial));
             for (int column = ComputerColumn; column < ColumnCount; ++column) {
@@ -396,12 +397,11 @@ void ControlPanel::refresh()
                     item->setText(column, cellText(value));
                 }
             }
-            items << item;
         }
-        m_list->addTopLevelItems(items);
     } catch (const db::Error &) {
         // A list that cannot be read stays as far as it got; "Refresh" tries again.
     }
+    m_list->addTopLevelItems(items);
     fillSummary();
 }
 

@@ -1,6 +1,7 @@
 #include "records/member_profile.h"
 
 #include "db/values.h"
+#include "platform/attempt.h"
 #include "startup/station_context.h"
 #include "startup/station_navigator.h"
 #include "usage/lock_screen.h"
@@ -73,7 +74,10 @@ MemberProfile::MemberProfile(StationContext &context, QWidget *parent)
 
     // The member password window comes later; the link is there but cannot be used yet.
     m_changePassword = value("Label4", this);
-    m_changePassword->setText(QStringLiteral("<u>Change Password</u>"));
+    m_changePassword->setText(QStringLiteral("Change Password"));
+    QFont link = m_changePassword->font();
+    link.setUnderline(true);
+    m_changePassword->setFont(link);
     m_changePassword->setCursor(Qt::PointingHandCursor);
     m_changePassword->setEnabled(false);
     layout->addWidget(m_changePassword);
@@ -143,23 +147,28 @@ void MemberProfile::activate()
     m_ok->setFocus();
 }
 
-void MemberProfile::setStatus(int status)
+bool MemberProfile::setStatus(int status)
 {
     try {
-        if (m_account.isOpen() && !m_account.eof()) {
-            m_account.setField(4, status);
-            m_account.update();
-            m_account.requery();
-        }
+        if (!m_account.isOpen() || m_account.eof())
+            return false;
+        m_account.setField(4, status);
+        m_account.update();
+        m_account.requery();
+        return true;
     } catch (const db::Error &) {
-        // The lock screen's next sign-in check is the authority; nothing to show here.
+        return false;
     }
 }
 
 void MemberProfile::Command1_Click()
 {
-    setStatus(1);
-    m_continue = true;
+    // An account that cannot be marked in use could be signed in twice at once:
+    // the period does not start, and the member is told why.
+    m_continue = setStatus(1);
+    if (!m_continue)
+        m_context.prompter().inform(QStringLiteral("Your account could not be marked in use. Please try again."),
+                                    MessageIcon::Exclamation, QStringLiteral("Vorlane Error Information"));
     close();
 }
 
@@ -178,15 +187,17 @@ void MemberProfile::closeEvent(QCloseEvent *event)
     m_closed = true;
     m_account.close();
     m_usage.close();
-    StationNavigator &navigator = m_context.navigator();
-    if (m_continue) {
-        if (LockScreen *lock = navigator.lockScreen())
-            lock->hide();
-        m_context.system().shellLock(1);
-        navigator.showMemberTimer();
-    } else {
-        navigator.showLockScreen();
-    }
+    attempt([&] {
+        StationNavigator &navigator = m_context.navigator();
+        if (m_continue) {
+            if (LockScreen *lock = navigator.lockScreen())
+                lock->hide();
+            m_context.system().shellLock(1);
+            navigator.showMemberTimer();
+        } else {
+            navigator.showLockScreen();
+        }
+    });
 }
 
 } // namespace vorlane

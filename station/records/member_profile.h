@@ -39,7 +39,7 @@ protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
-    void setStatus(int status);
+    bool setStatus(int status);
 
     StationContext &m_context;
     db::Recordset m_account;

@@ -19,8 +19,11 @@ QString ratequery(const QString &rateClass)
     return {};
 }
 
-std::optional<GuestRates> loadRates(db::Connection &connection, const QString &rateClass, QString *why)
+std::optional<GuestRates> loadRates(
+    db::Connection &connection, const QString &rateClass, QString *why, bool *databaseError)
 {
+    if (databaseError)
+        *databaseError = false;
     const auto refuse = [why](const QString &text) -> std::optional<GuestRates> {
         if (why)
             *why = text;
@@ -46,6 +49,8 @@ std::optional<GuestRates> loadRates(db::Connection &connection, const QString &r
         }
         return rates;
     } catch (const db::Error &) {
+        if (databaseError)
+            *databaseError = true;
         return refuse(unreadable);
     }
 }

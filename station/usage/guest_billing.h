@@ -29,8 +29,9 @@ QString ratequery(const QString &rateClass);
 /// rate table. Returns nullopt, with a sentence for the guest in `why`, when the class
 /// is missing or unknown, the table cannot be read, it has no row, or a rate is not a
 /// number. A station that cannot price a guest period never starts one.
-std::optional<GuestRates> loadRates(
-    db::Connection &connection, const QString &rateClass, QString *why = nullptr);
+/// `databaseError`, when given, tells a failing database apart from a bad table.
+std::optional<GuestRates> loadRates(db::Connection &connection, const QString &rateClass,
+    QString *why = nullptr, bool *databaseError = nullptr);
 
 /// The billing of one guest period, second by second, without any window.
 ///

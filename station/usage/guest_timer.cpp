@@ -45,10 +45,10 @@ GuestTimer::GuestTimer(StationContext &context, QWidget *parent)
 
 GuestTimer::~GuestTimer() = default;
 
-bool GuestTimer::canPrice(StationContext &context, QString *why)
+bool GuestTimer::canPrice(StationContext &context, QString *why, bool *databaseError)
 {
     TimerRecord record(context.registry(), context.state().timerBackupFile);
-    return loadRates(context.connection(), record.rateType(), why).has_value();
+    return loadRates(context.connection(), record.rateType(), why, databaseError).has_value();
 }
 
 void GuestTimer::load()
@@ -94,6 +94,7 @@ void GuestTimer::load()
     m_record.setDate(state.connectionDate);
     m_record.setLogoutTime(QString());
     m_record.setLoginTime(m_lbltimer->text());
+    m_record.setWritten(QString());
 
     setTrayTip(QStringLiteral("Vorlane Timer \nUser Id: ") + state.signedInLogin
         + QStringLiteral("\nDouble Click to maximize"));
@@ -202,6 +203,10 @@ void GuestTimer::lbltmr2_Click()
 
     try {
         saveguest();
+        // Counted: a later failing step leaves the period open, but the next start
+        // must not add it to the day's guests a second time.
+        m_record.setWritten(m_lblamt->text());
+        m_record.saveBackup();
     } catch (const db::Error &) {
         m_savedCleanly = false;
     }

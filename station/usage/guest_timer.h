@@ -25,8 +25,8 @@ public:
     /// Whether a guest period can be priced at this station: the timer record's
     /// `RateType` names one of the three classes and its rate table can be read.
     /// The lock screen asks before it signs a guest in; `why` receives the sentence
-    /// to show when it cannot.
-    static bool canPrice(StationContext &context, QString *why = nullptr);
+    /// to show when it cannot; `databaseError` is set when the database itself failed.
+    static bool canPrice(StationContext &context, QString *why = nullptr, bool *databaseError = nullptr);
 
     /// Starts the period (continuing the saved one when asked to). Does nothing when
     /// the period cannot be priced: `isLoaded()` is then false and `refusal()` says why.

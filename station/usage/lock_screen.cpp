@@ -474,10 +474,16 @@ void LockScreen::cmdsubt_Click()
         // A station that cannot price a guest period never starts one: no
         // period billed at 0, no period left without a price.
         QString why;
-        if (kind == User && login == kGuestLogin && !GuestTimer::canPrice(m_context, &why))
-            refuse(why, m_txtlog);
-        else
+        bool databaseError = false;
+        if (kind == User && login == kGuestLogin && !GuestTimer::canPrice(m_context, &why, &databaseError)) {
+            // A lost database is a database error of the sign-in like any other.
+            if (databaseError)
+                reconnect();
+            else
+                refuse(why, m_txtlog);
+        } else {
             accept(kind, login);
+        }
         break;
     }
     }

@@ -246,10 +246,10 @@ void MemberTimer::closePeriod()
     if (!attempt([&] { updmachine(); }))
         m_savedCleanly = false;
 
-    // The next start adds the period from the record exactly when its time did not
-    // reach client_trans here; adding it after a successful write would count it twice.
+    // Any failed step leaves the period open for the next start, which frees the
+    // account; it adds only the time that `Written` says did not reach client_trans.
     attempt([&] {
-        m_record.setStatus(m_totalsWritten ? 0 : 1);
+        m_record.setStatus(m_savedCleanly ? 0 : 1);
         m_record.setLogoutTime(m_lbltimer3->text());
         // Without this save the next start would restore the copy taken while the
         // period was open and add the period a second time.

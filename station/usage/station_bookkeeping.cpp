@@ -49,12 +49,10 @@ void StationBookkeeping::checktimer()
 
     if (m_previous.userId.trimmed() != kGuestLogin) {
         closeMemberPeriod();
-    } else {
-        bool ok = false;
-        const qint64 amount = db::toWholeNumber(m_previous.amount, &ok);
-        // An amount that is not a number cannot be added; the period is still closed below.
-        if (ok)
-            saverecord(amount, m_previous.date);
+    } else if (m_previous.written.isEmpty()) {
+        // An amount that is not a number counts as 0: the guest still counts for the day.
+        // A period whose logout already added it to the day (`Written`) is not added again.
+        saverecord(db::toWholeNumber(m_previous.amount), m_previous.date);
     }
 
     attempt([&] { record.setStatus(0); });

@@ -3,6 +3,7 @@
 #include "db_test_support.h"
 
 #include <QFile>
+#include <QFileInfo>
 
 #include <gtest/gtest.h>
 
@@ -49,6 +50,14 @@ TEST(Connection, AFileThatIsNotADatabaseIsRefusedUntouched)
     EXPECT_FALSE(c.isOpen());
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));
     EXPECT_EQ(f.readAll(), content);
+    f.close();
+
+    // An empty file, as a creation cut short leaves it, is no system database either.
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    f.close();
+    EXPECT_THROW(c.open(file), db::Error);
+    EXPECT_FALSE(c.isOpen());
+    EXPECT_EQ(QFileInfo(file).size(), 0);
 }
 
 TEST(Connection, OpenCloseAndJournalModeStaysOutOfWal)

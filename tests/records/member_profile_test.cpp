@@ -131,3 +131,23 @@ TEST_F(MemberProfileTest, CloseBoxLeavesTheStatusAlone)
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(MemberProfileTest, OkThatCannotMarkTheAccountDoesNotStartThePeriod)
+{
+    connection->execute(QStringLiteral("create trigger refuse_update before update on client_master begin "
+                                       "select raise(abort, 'refused'); end"));
+    auto *profile = new MemberProfile(*fixture.context);
+    profile->setAttribute(Qt::WA_DeleteOnClose);
+    profile->load();
+    profile->show();
+    profile->activate();
+    profile->findChild<QPushButton *>(QStringLiteral("Command1"))->click();
+    ASSERT_EQ(fixture.prompter.boxes().size(), 1u);
+    EXPECT_EQ(fixture.prompter.last().title, QStringLiteral("Vorlane Error Information"));
+    EXPECT_EQ(fixture.navigator.calls, QStringList{QStringLiteral("showLockScreen")});
+    EXPECT_EQ(status(), 0);
+}
+
+} // namespace

@@ -270,6 +270,26 @@ TEST_F(GuestStation, FailedLogoutLeavesThePeriodOpenForTheNextStart)
     EXPECT_EQ(value(QStringLiteral("Status")).toInt(), 1);
 }
 
+TEST_F(GuestStation, APeriodCountedBeforeALaterFailureIsNotCountedAgain)
+{
+    auto timer = start();
+    tick(*timer, 90);
+    connection->execute(QStringLiteral("create trigger refuse_row before update on machine_master2 begin "
+                                       "select raise(abort, 'refused'); end"));
+    timer->lbltmr2_Click();
+    connection->execute(QStringLiteral("drop trigger refuse_row"));
+
+    EXPECT_FALSE(timer->savedCleanly());
+    EXPECT_EQ(value(QStringLiteral("Status")).toInt(), 1) << "left open for the next start";
+    EXPECT_EQ(guestDay(), (QVariantList { 1, 10 }));
+    {
+        LockScreen nextStart(*f.context);
+        nextStart.load();
+    }
+    EXPECT_EQ(guestDay(), (QVariantList { 1, 10 })) << "the guest and the amount are counted once";
+    EXPECT_EQ(value(QStringLiteral("Status")).toInt(), 0);
+}
+
 TEST_F(GuestStation, StationThatCannotPriceStartsNoPeriod)
 {
     set(QStringLiteral("Status"), 0, REG_DWORD);

@@ -308,6 +308,16 @@ TEST_F(LockScreenSignIn, AStationThatCannotPriceAGuestRefusesTheGuest)
     }
 }
 
+TEST_F(LockScreenSignIn, ADatabaseFailingOverTheGuestRatesSendsTheStationBackToDiscovery)
+{
+    connection->execute(QStringLiteral("drop table rates_master"));
+    signIn(User, QStringLiteral("guest"), QStringLiteral("guestpw"));
+    EXPECT_TRUE(fixture.prompter.boxes().empty());
+    EXPECT_TRUE(fixture.state().reconnecting);
+    EXPECT_EQ(fixture.navigator.calls,
+        (QStringList { QStringLiteral("unloadLockScreen"), QStringLiteral("showConnectionWindow") }));
+}
+
 TEST_F(LockScreenSignIn, TheGuestLoginIsOnlyTheGuestUnderUserAndExactlySo)
 {
     // Under Administrator "guest" is just an unknown administrator.

@@ -1,6 +1,7 @@
 #include "member_test_support.h"
 
 #include "startup/timer_record.h"
+#include "usage/station_bookkeeping.h"
 #include "usage/usage_log.h"
 
 #include <QCheckBox>
@@ -228,8 +229,15 @@ TEST_F(MemberStation, FailureAfterTheTotalsDoesNotLeaveThePeriodToBeAddedAgain)
     EXPECT_FALSE(timer->savedCleanly());
     EXPECT_EQ(usageRows(), (Usage { { 3, 24 } }));
     EXPECT_EQ(account(QStringLiteral("cl_status")).toInt(), 0);
-    EXPECT_EQ(value(QStringLiteral("Status")).toInt(), 0)
-        << "the minutes are in client_trans already; adding them at the next start would count them twice";
+    EXPECT_EQ(value(QStringLiteral("Status")).toInt(), 1) << "left open for the next start";
+
+    // The next start frees the account again but adds nothing twice.
+    connection->execute(QStringLiteral("drop trigger refuse_update_machine_master2"));
+    connection->execute(QStringLiteral("update client_master set cl_status=1 where cl_login=?"), { login });
+    StationBookkeeping(*f.context).checktimer();
+    EXPECT_EQ(usageRows(), (Usage { { 3, 24 } }));
+    EXPECT_EQ(account(QStringLiteral("cl_status")).toInt(), 0);
+    EXPECT_EQ(value(QStringLiteral("Status")).toInt(), 0);
 }
 
 TEST_F(MemberStation, TotalsThatCannotBeWrittenLeaveThePeriodOpen)
