@@ -57,20 +57,16 @@ int main(int argc, char **argv)
     registry.regcreatekey(RegRoot::CurrentUser, QString::fromLatin1(kTimersKey));
     registry.regsetvalue(RegRoot::CurrentUser, QString::fromLatin1(kTimersKey), QStringLiteral("RateType"),
         QStringLiteral("Slot I"), REG_SZ);
-    SystemSettings settings;
-    settings.computerName = QStringLiteral("BENCH1");
-    settings.systemFolder = dir.filePath(QStringLiteral("system"));
-    settings.programFolder = dir.filePath(QStringLiteral("program"));
-    settings.simulate = true;
-    System system(settings);
+    System system(SystemSettings::simulated(
+        QStringLiteral("BENCH1"), dir.filePath(QStringLiteral("system")), dir.filePath(QStringLiteral("program"))));
     FakePrompter prompter;
     FakeClock clock;
     StationContext context(registry, system, prompter, clock);
     test::RecordingNavigator navigator;
     context.setNavigator(&navigator);
     StationState &state = context.state();
-    state.computerName = settings.computerName;
-    state.timerBackupFile = QDir(settings.systemFolder).filePath(QStringLiteral("ScTest.reg"));
+    state.computerName = system.computerName();
+    state.timerBackupFile = QDir(system.GetSystemDir()).filePath(QStringLiteral("ScTest.reg"));
     state.connectionDate = db::shortDateText(clock.today());
     state.signedInLogin = QStringLiteral("guest");
     context.connection().open(database);

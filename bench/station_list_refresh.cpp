@@ -27,12 +27,7 @@ void run(int rows)
     db::createDatabase(file, {QStringLiteral("admin"), QStringLiteral("guest")});
 
     Registry registry(dir.filePath(QStringLiteral("registry")));
-    SystemSettings settings;
-    settings.computerName = QStringLiteral("BENCH");
-    settings.systemFolder = dir.filePath(QStringLiteral("system"));
-    settings.programFolder = dir.path();
-    settings.simulate = true;
-    System system(settings);
+    System system(SystemSettings::simulated(QStringLiteral("BENCH"), dir.filePath(QStringLiteral("system")), dir.path()));
     FakePrompter prompter;
     Clock clock;
     StationContext context(registry, system, prompter, clock);

@@ -18,27 +18,36 @@ else
   [ -f "$credentials" ] && cat "$credentials"
 fi
 
-# The server, in the background on the demo folder. The station part follows.
-server_env=(VORLANE_HOME="$demo/server" VORLANE_SIMULATE_SYSTEM=1)
-if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
-  server_env+=(QT_QPA_PLATFORM=offscreen)
-  echo "No display found: the server runs with QT_QPA_PLATFORM=offscreen (no windows to see; it still answers stations)."
-fi
-server_pid=""
-if [ -f "$demo/server.pid" ]; then
-  server_pid="$(cat "$demo/server.pid")"
-  if ! grep -qs vorlane-server "/proc/$server_pid/cmdline"; then
-    server_pid=""
+# start_once NAME PROGRAM VAR=VALUE...: starts PROGRAM in the background with the
+# given environment, unless the copy recorded in demo/NAME.pid still runs.
+start_once() {
+  local name="$1" program="$2"
+  shift 2
+  local pid=""
+  if [ -f "$demo/$name.pid" ]; then
+    pid="$(cat "$demo/$name.pid")"
+    grep -qs "$program" "/proc/$pid/cmdline" || pid=""
   fi
+  if [ -n "$pid" ]; then
+    echo "Demo $name already running (pid $pid)."
+    return
+  fi
+  env "$@" nohup "$program" >"$demo/$name.log" 2>&1 &
+  pid=$!
+  echo "$pid" >"$demo/$name.pid"
+  echo "Demo $name started (pid $pid); log: $demo/$name.log"
+}
+
+# The server, in the background on the demo folder. The station part follows.
+headless=""
+display_env=()
+if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
+  headless=1
+  display_env=(QT_QPA_PLATFORM=offscreen)
+  echo "No display found: the server and the station run with QT_QPA_PLATFORM=offscreen (no windows to see)."
 fi
-if [ -n "$server_pid" ]; then
-  echo "Demo server already running (pid $server_pid)."
-else
-  env "${server_env[@]}" nohup build/server/vorlane-server >"$demo/server.log" 2>&1 &
-  server_pid=$!
-  echo "$server_pid" >"$demo/server.pid"
-  echo "Demo server started (pid $server_pid) on $demo/server; log: $demo/server.log"
-fi
+server_env=(VORLANE_HOME="$demo/server" VORLANE_SIMULATE_SYSTEM=1 "${display_env[@]}")
+start_once server build/server/vorlane-server "${server_env[@]}"
 echo "Sign in to the server as 'administrator' with the password printed when the database was created."
 echo "Stop the server with its 'Shutdown Server' command, or: kill \$(cat demo/server.pid)"
 
@@ -53,25 +62,8 @@ fi
 station_env=(VORLANE_HOME="$station" VORLANE_REGISTRY_DIR="$station/registry" VORLANE_SYSTEM_DIR="$station/system"
   VORLANE_COMPUTERNAME="$station_name" VORLANE_SIMULATE_SYSTEM=1)
 env "${station_env[@]}" build/station/vorlane --setup --server localhost --rate-class "Slot I"
-if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
-  station_env+=(QT_QPA_PLATFORM=offscreen)
-  echo "No display found: the station runs with QT_QPA_PLATFORM=offscreen (no windows to see)."
-fi
-station_pid=""
-if [ -f "$demo/station.pid" ]; then
-  station_pid="$(cat "$demo/station.pid")"
-  if ! grep -qs "station/vorlane" "/proc/$station_pid/cmdline"; then
-    station_pid=""
-  fi
-fi
-if [ -n "$station_pid" ]; then
-  echo "Demo station already running (pid $station_pid)."
-else
-  env "${station_env[@]}" nohup build/station/vorlane >"$demo/station.log" 2>&1 &
-  station_pid=$!
-  echo "$station_pid" >"$demo/station.pid"
-  echo "Demo station '$station_name' started (pid $station_pid); log: $demo/station.log"
-fi
+station_env+=("${display_env[@]}")
+start_once station build/station/vorlane "${station_env[@]}"
 echo "Stop the station with: kill \$(cat demo/station.pid)"
 
 admin_password="$(sed -n 's/^Administrator password: //p' "$credentials" 2>/dev/null || true)"
@@ -85,7 +77,7 @@ Try it:
      "Refresh" shows it "Online". "Logout" on the timer ends the period.
   3. "Close Vorlane" (Ctrl+C) in the control panel's Transactions menu ends the station program.
 EOF
-if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
+if [ -n "$headless" ]; then
   echo "Without a display the windows cannot be seen (run the demo on a desktop to sign in);"
   echo "the server and the station still answer each other: see demo/server.log and demo/station.log."
 fi

@@ -67,19 +67,6 @@ void Statement::bindAll(const QVariantList &params)
             rc = sqlite3_bind_null(m_stmt, index);
         } else {
             switch (v.typeId()) {
-            case QMetaType::Bool:
-                rc = sqlite3_bind_int(m_stmt, index, v.toBool() ? 1 : 0);
-                break;
-            case QMetaType::Int:
-            case QMetaType::UInt:
-            case QMetaType::Long:
-            case QMetaType::ULong:
-            case QMetaType::LongLong:
-            case QMetaType::ULongLong:
-            case QMetaType::Short:
-            case QMetaType::UShort:
-                rc = sqlite3_bind_int64(m_stmt, index, v.toLongLong());
-                break;
             case QMetaType::Double:
             case QMetaType::Float:
                 rc = sqlite3_bind_double(m_stmt, index, v.toDouble());
@@ -97,6 +84,10 @@ void Statement::bindAll(const QVariantList &params)
                 break;
             }
             default: {
+                if (isNumberType(v)) { // whole numbers and truth values
+                    rc = sqlite3_bind_int64(m_stmt, index, v.toLongLong());
+                    break;
+                }
                 const QByteArray text = v.toString().toUtf8();
                 rc = sqlite3_bind_text64(m_stmt, index, text.constData(), sqlite3_uint64(text.size()),
                     SQLITE_TRANSIENT, SQLITE_UTF8);

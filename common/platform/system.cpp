@@ -79,6 +79,17 @@ SystemSettings SystemSettings::fromEnvironment()
     return s;
 }
 
+SystemSettings SystemSettings::simulated(const QString &computerName, const QString &systemFolder,
+                                         const QString &programFolder)
+{
+    SystemSettings s;
+    s.computerName = computerName;
+    s.systemFolder = systemFolder;
+    s.programFolder = programFolder;
+    s.simulate = true;
+    return s;
+}
+
 System::System(SystemSettings settings)
     : System(std::move(settings), std::make_unique<SystemCalls>())
 {

@@ -29,6 +29,9 @@ struct SystemSettings {
     QString programFolder; // VORLANE_HOME, else the executable's folder
     bool simulate = false; // VORLANE_SIMULATE_SYSTEM=1
     static SystemSettings fromEnvironment();
+    /// Fixed facts with the clock, power and shell only recorded: for tests, benches and demos.
+    static SystemSettings simulated(const QString &computerName, const QString &systemFolder,
+                                    const QString &programFolder);
 };
 
 /// The machine: its name and folders, its clock, its power, the desktop shell.

@@ -22,14 +22,8 @@ using GuestRoad = CafeTest;
 struct OperatorStation {
     explicit OperatorStation(Installation &install)
         : registry(install.path("operator-registry"))
-        , system([&] {
-            SystemSettings settings;
-            settings.computerName = QStringLiteral("OPERATOR");
-            settings.systemFolder = install.path("operator-system");
-            settings.programFolder = install.path("operator");
-            settings.simulate = true;
-            return settings;
-        }())
+        , system(SystemSettings::simulated(
+              QStringLiteral("OPERATOR"), install.path("operator-system"), install.path("operator")))
         , context(registry, system, prompter, clock)
     {
         context.setNavigator(&navigator);

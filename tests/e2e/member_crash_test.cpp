@@ -108,14 +108,8 @@ TEST_F(MemberCrash, InterruptedPeriodIsAddedOnceAtTheNextStart)
     // account in use and the member timer runs the period, ticking into the
     // station's timer record and its backup file, for 1 hour 7 minutes.
     {
-        System system([&] {
-            SystemSettings settings;
-            settings.computerName = install.computerName;
-            settings.systemFolder = install.path("system");
-            settings.programFolder = install.path("station");
-            settings.simulate = true;
-            return settings;
-        }());
+        System system(
+            SystemSettings::simulated(install.computerName, install.path("system"), install.path("station")));
         Registry registry(install.path("registry"));
         registry.setDurability(Registry::Durability::NoFlush);
         FakePrompter prompter;

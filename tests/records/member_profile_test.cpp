@@ -37,6 +37,17 @@ protected:
         return label ? label->text() : QStringLiteral("<missing>");
     }
 
+    /// The profile as the station program opens it; it deletes itself when closed.
+    MemberProfile *open()
+    {
+        auto *profile = new MemberProfile(*fixture.context);
+        profile->setAttribute(Qt::WA_DeleteOnClose);
+        profile->load();
+        profile->show();
+        profile->activate();
+        return profile;
+    }
+
     int status()
     {
         db::Recordset rs(*connection, QStringLiteral("select cl_status from client_master where cl_login=?"),
@@ -92,11 +103,7 @@ TEST_F(MemberProfileTest, OverpaidMemberSeesNegativeAmountLeft)
 
 TEST_F(MemberProfileTest, OkMarksTheAccountInUseAndStartsTheMemberTimer)
 {
-    auto *profile = new MemberProfile(*fixture.context);
-    profile->setAttribute(Qt::WA_DeleteOnClose);
-    profile->load();
-    profile->show();
-    profile->activate();
+    MemberProfile *profile = open();
     profile->findChild<QPushButton *>(QStringLiteral("Command1"))->click();
     EXPECT_EQ(status(), 1);
     EXPECT_EQ(fixture.navigator.calls, QStringList{QStringLiteral("showMemberTimer")});
@@ -107,11 +114,7 @@ TEST_F(MemberProfileTest, ExitFreesTheAccountAndReturnsToTheLockScreen)
 {
     connection->execute(QStringLiteral("update client_master set cl_status=1 where cl_login=?"),
                         {QStringLiteral("ann")});
-    auto *profile = new MemberProfile(*fixture.context);
-    profile->setAttribute(Qt::WA_DeleteOnClose);
-    profile->load();
-    profile->show();
-    profile->activate();
+    MemberProfile *profile = open();
     profile->findChild<QPushButton *>(QStringLiteral("Command2"))->click();
     EXPECT_EQ(status(), 0);
     EXPECT_EQ(fixture.navigator.calls, QStringList{QStringLiteral("showLockScreen")});
@@ -138,11 +141,7 @@ TEST_F(MemberProfileTest, OkThatCannotMarkTheAccountDoesNotStartThePeriod)
 {
     connection->execute(QStringLiteral("create trigger refuse_update before update on client_master begin "
                                        "select raise(abort, 'refused'); end"));
-    auto *profile = new MemberProfile(*fixture.context);
-    profile->setAttribute(Qt::WA_DeleteOnClose);
-    profile->load();
-    profile->show();
-    profile->activate();
+    MemberProfile *profile = open();
     profile->findChild<QPushButton *>(QStringLiteral("Command1"))->click();
     ASSERT_EQ(fixture.prompter.boxes().size(), 1u);
     EXPECT_EQ(fixture.prompter.last().title, QStringLiteral("Vorlane Error Information"));

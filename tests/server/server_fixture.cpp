@@ -6,12 +6,8 @@ namespace vorlane::test {
 
 ServerFixture::ServerFixture()
 {
-    SystemSettings settings;
-    settings.computerName = QStringLiteral("SERVER1");
-    settings.systemFolder = folders.systemFolder();
-    settings.programFolder = folders.serverFolder();
-    settings.simulate = true;
-    system = std::make_unique<SetClockSystem>(settings);
+    system = std::make_unique<SetClockSystem>(
+        SystemSettings::simulated(QStringLiteral("SERVER1"), folders.systemFolder(), folders.serverFolder()));
     context = std::make_unique<ServerContext>(*system, prompter, clock);
 }
 

@@ -27,12 +27,8 @@ ConnectionFixture::ConnectionFixture()
 {
     reservePortOffset();
     registry = std::make_unique<Registry>(folders.registryFolder());
-    SystemSettings settings;
-    settings.computerName = QStringLiteral("localhost");
-    settings.systemFolder = folders.systemFolder();
-    settings.programFolder = folders.programFolder();
-    settings.simulate = true;
-    system = std::make_unique<ClockKeepingSystem>(settings);
+    system = std::make_unique<ClockKeepingSystem>(
+        SystemSettings::simulated(QStringLiteral("localhost"), folders.systemFolder(), folders.programFolder()));
     context = std::make_unique<StationContext>(*registry, *system, prompter, clock);
     context->setNavigator(&navigator);
     for (const char *key : { kServerKey, kTimersKey, kSettingsKey })

@@ -33,12 +33,8 @@ QString TestFolders::databaseFile()
 StationFixture::StationFixture(bool setUpKeys, const QString &computerName)
 {
     registry = std::make_unique<Registry>(folders.registryFolder());
-    SystemSettings settings;
-    settings.computerName = computerName;
-    settings.systemFolder = folders.systemFolder();
-    settings.programFolder = folders.programFolder();
-    settings.simulate = true;
-    system = std::make_unique<System>(settings);
+    system = std::make_unique<System>(
+        SystemSettings::simulated(computerName, folders.systemFolder(), folders.programFolder()));
     context = std::make_unique<StationContext>(*registry, *system, prompter, clock);
     context->setNavigator(&navigator);
     StationState &s = context->state();

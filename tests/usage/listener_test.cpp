@@ -135,12 +135,8 @@ protected:
 
     SystemSettings systemSettings() const
     {
-        SystemSettings settings;
-        settings.computerName = QStringLiteral("STATION1");
-        settings.systemFolder = fx.folders.systemFolder();
-        settings.programFolder = fx.folders.programFolder();
-        settings.simulate = true;
-        return settings;
+        return SystemSettings::simulated(
+            QStringLiteral("STATION1"), fx.folders.systemFolder(), fx.folders.programFolder());
     }
 
     void openDatabase() { context.connection().open(fx.folders.databaseFile()); }
