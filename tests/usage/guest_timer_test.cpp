@@ -1,6 +1,6 @@
 #include "guest_test_support.h"
 
-#include "startup/station_app.h"
+#include "station_app.h"
 #include "usage/lock_screen.h"
 #include "usage/usage_log.h"
 

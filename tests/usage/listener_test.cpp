@@ -2,7 +2,7 @@
 #include "console/remote_command.h"
 #include "db/recordset.h"
 #include "platform/ports.h"
-#include "startup/station_app.h"
+#include "station_app.h"
 #include "startup/station_context.h"
 #include "support/ports.h"
 #include "support/station_fixture.h"

@@ -1,4 +1,4 @@
-#include "startup/station_app.h"
+#include "station_app.h"
 #include "startup/station_context.h"
 #include "support/station_fixture.h"
 #include "usage/message_window.h"

@@ -1,4 +1,4 @@
-#include "startup/station_app.h"
+#include "station_app.h"
 
 #include "console/control_panel.h"
 #include "records/member_profile.h"

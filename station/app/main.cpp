@@ -1,6 +1,6 @@
 #include "platform/qt_prompter.h"
 #include "startup/single_instance.h"
-#include "startup/station_app.h"
+#include "station_app.h"
 #include "startup/station_context.h"
 #include "startup/station_setup.h"
 

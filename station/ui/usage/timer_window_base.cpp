@@ -221,7 +221,8 @@ void TimerWindowBase::aboutvl_Click()
 
 void TimerWindowBase::List1_GotFocus()
 {
-    fillProgramList(m_list1, m_context.systemFilesFolder());
+    m_list1->clear();
+    m_list1->addItems(programNames(m_context.systemFilesFolder()));
 }
 
 void TimerWindowBase::List1_Click(QListWidgetItem *item)

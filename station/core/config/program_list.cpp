@@ -5,7 +5,6 @@
 
 #include <QDir>
 #include <QFileInfo>
-#include <QListWidget>
 
 namespace vorlane {
 
@@ -35,13 +34,12 @@ QList<ProgramEntry> readProgramList(const QString &file)
     return entries;
 }
 
-void fillProgramList(QListWidget *list, const QString &systemFilesFolder)
+QStringList programNames(const QString &systemFilesFolder)
 {
-    if (!list)
-        return;
-    list->clear();
+    QStringList names;
     for (const ProgramEntry &entry : readProgramList(programListFile(systemFilesFolder)))
-        list->addItem(entry.name);
+        names.append(entry.name);
+    return names;
 }
 
 bool launchProgram(System &system, const QString &systemFilesFolder, const QString &clickedName)

@@ -2,8 +2,7 @@
 
 #include <QList>
 #include <QString>
-
-class QListWidget;
+#include <QStringList>
 
 namespace vorlane {
 
@@ -17,8 +16,8 @@ struct ProgramEntry {
 
 /// Reads programs.log in file order; a missing file gives an empty list.
 QList<ProgramEntry> readProgramList(const QString &file);
-/// Fills a timer's Quick Launch list with the names (cleared first).
-void fillProgramList(QListWidget *list, const QString &systemFilesFolder);
+/// The names a timer's Quick Launch list shows, in file order.
+QStringList programNames(const QString &systemFilesFolder);
 /// The single-click launch: the first line whose path exists as a file and whose
 /// trimmed name equals the trimmed `clickedName` is started; returns whether one was.
 bool launchProgram(System &system, const QString &systemFilesFolder, const QString &clickedName);
