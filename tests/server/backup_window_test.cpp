@@ -54,7 +54,6 @@ class BackupWindowTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        fixture.context->settingsFile = QDir(settings.path()).filePath(QStringLiteral("server.ini"));
         fixture.clock.set(QDateTime(QDate(2026, 12, 7), QTime(21, 15, 2)));
         fixture.openDatabase();
         window = std::make_unique<BackupWindow>(*fixture.context);
@@ -83,7 +82,6 @@ protected:
     BackupHistory history() { return BackupHistory(fixture.context->settingsFile); }
 
     ServerFixture fixture;
-    QTemporaryDir settings;
     QTemporaryDir backups;
     std::unique_ptr<BackupWindow> window;
     ScriptedDialogs *dialogs = nullptr;
