@@ -40,16 +40,23 @@ void Compressor::report(qint64 done, qint64 total)
         m_progress(percent);
 }
 
-bool Compressor::compress()
+bool Compressor::start(QFile &in, QSaveFile &out)
 {
     m_error.clear();
     m_lastPercent = -1;
-    QFile in(m_source);
     if (!in.open(QIODevice::ReadOnly))
         return fail(QStringLiteral("Cannot read '%1': %2").arg(m_source, in.errorString()));
-    QSaveFile out(m_destination);
     if (!out.open(QIODevice::WriteOnly))
         return fail(QStringLiteral("Cannot write '%1': %2").arg(m_destination, out.errorString()));
+    return true;
+}
+
+bool Compressor::compress()
+{
+    QFile in(m_source);
+    QSaveFile out(m_destination);
+    if (!start(in, out))
+        return false;
 
     z_stream stream {};
     int rc = deflateInit2(&stream, m_level, Z_DEFLATED, kGzipWindow, 8, Z_DEFAULT_STRATEGY);
@@ -100,14 +107,10 @@ bool Compressor::compress()
 
 bool Compressor::decompress()
 {
-    m_error.clear();
-    m_lastPercent = -1;
     QFile in(m_source);
-    if (!in.open(QIODevice::ReadOnly))
-        return fail(QStringLiteral("Cannot read '%1': %2").arg(m_source, in.errorString()));
     QSaveFile out(m_destination);
-    if (!out.open(QIODevice::WriteOnly))
-        return fail(QStringLiteral("Cannot write '%1': %2").arg(m_destination, out.errorString()));
+    if (!start(in, out))
+        return false;
 
     z_stream stream {};
     int rc = inflateInit2(&stream, kGzipWindow);

@@ -2,6 +2,9 @@
 
 #include <QString>
 
+class QFile;
+class QSaveFile;
+
 #include <functional>
 
 namespace vorlane {
@@ -35,6 +38,7 @@ public:
     QString errorString() const { return m_error; }
 
 private:
+    bool start(QFile &in, QSaveFile &out);
     bool fail(const QString &message);
     void report(qint64 done, qint64 total);
 

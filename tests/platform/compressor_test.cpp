@@ -1,3 +1,4 @@
+#include "config/text_files.h"
 #include "platform/compressor.h"
 
 #include <QDir>
@@ -10,23 +11,8 @@
 #include <gtest/gtest.h>
 
 using namespace vorlane;
-
-namespace {
-
-QByteArray readAll(const QString &file)
-{
-    QFile f(file);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-void writeAll(const QString &file, const QByteArray &bytes)
-{
-    QFile f(file);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
-}
-
-} // namespace
+using vorlane::test::readBytes;
+using vorlane::test::writeBytes;
 
 // Sizes around the compressor's chunk, an empty file, and data that does not compress.
 TEST(Compressor, WhatItWritesTheGzipToolReadsAndTheOtherWayRound)
@@ -42,7 +28,7 @@ TEST(Compressor, WhatItWritesTheGzipToolReadsAndTheOtherWayRound)
         const QString source = dir.filePath(QStringLiteral("source"));
         const QString packed = dir.filePath(QStringLiteral("packed.gz"));
         const QString unpacked = dir.filePath(QStringLiteral("unpacked"));
-        writeAll(source, content);
+        ASSERT_TRUE(writeBytes(source, content));
         Compressor compressor;
         QList<int> steps;
         compressor.setProgress([&](int p) { steps << p; });
@@ -60,12 +46,12 @@ TEST(Compressor, WhatItWritesTheGzipToolReadsAndTheOtherWayRound)
         // Two members one after another, as `cat a.gz b.gz` gives: both come back.
         QFile::remove(packed);
         ASSERT_EQ(QProcess::execute(QStringLiteral("gzip"), { QStringLiteral("-kf"), source }), 0);
-        const QByteArray member = readAll(source + QStringLiteral(".gz"));
-        writeAll(packed, member + member);
+        const QByteArray member = readBytes(source + QStringLiteral(".gz"));
+        ASSERT_TRUE(writeBytes(packed, member + member));
         compressor.setSource(packed);
         compressor.setDestination(unpacked);
         ASSERT_TRUE(compressor.decompress()) << compressor.errorString().toStdString();
-        EXPECT_EQ(readAll(unpacked), content + content);
+        EXPECT_EQ(readBytes(unpacked), content + content);
     }
 }
 
@@ -73,17 +59,18 @@ TEST(Compressor, AFailedDecompressionKeepsTheDestinationAsItWas)
 {
     QTemporaryDir dir;
     const QString destination = dir.filePath(QStringLiteral("kept"));
-    writeAll(destination, "earlier content");
-    writeAll(dir.filePath(QStringLiteral("junk.gz")), QByteArray("\x1f\x8b\x08\x00garbage", 12));
+    ASSERT_TRUE(writeBytes(destination, "earlier content"));
+    ASSERT_TRUE(
+        writeBytes(dir.filePath(QStringLiteral("junk.gz")), QByteArray("\x1f\x8b\x08\x00garbage", 12)));
     Compressor compressor;
     compressor.setSource(dir.filePath(QStringLiteral("junk.gz")));
     compressor.setDestination(destination);
     EXPECT_FALSE(compressor.decompress());
     EXPECT_FALSE(compressor.errorString().isEmpty());
-    EXPECT_EQ(readAll(destination), QByteArray("earlier content"));
+    EXPECT_EQ(readBytes(destination), QByteArray("earlier content"));
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files).size(), 2);
 
     compressor.setSource(dir.filePath(QStringLiteral("missing.gz")));
     EXPECT_FALSE(compressor.decompress());
-    EXPECT_EQ(readAll(destination), QByteArray("earlier content"));
+    EXPECT_EQ(readBytes(destination), QByteArray("earlier content"));
 }

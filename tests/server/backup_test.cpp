@@ -1,8 +1,10 @@
 #include "backup_manager.h"
+#include "config/text_files.h"
 #include "db/connection.h"
 #include "db/recordset.h"
 #include "db/schema.h"
 #include "removable_drives.h"
+#include "support/server_process.h"
 #include "support/station_fixture.h"
 
 #include <QCoreApplication>
@@ -55,17 +57,12 @@ void addMembers(const QString &file, const QString &prefix, int count)
     t.commit();
 }
 
-QByteArray readAll(const QString &file)
+/// A backup of a fresh database holding `count` members named `prefix`0, `prefix`1, ...
+BackupResult backupWithMembers(
+    TestFolders &source, const QString &prefix, int count, const QTemporaryDir &backups)
 {
-    QFile f(file);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-void writeAll(const QString &file, const QByteArray &bytes)
-{
-    QFile f(file);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
+    addMembers(source.databaseFile(), prefix, count);
+    return takeBackup(source.databaseFile(), backups.path(), kDay);
 }
 
 TEST(BackupTexts, NamesTimesAndEstimatesAreEnglishWhateverTheLocale)
@@ -162,9 +159,8 @@ TEST(Backup, SnapshotTakenWhileAnotherConnectionWritesRestoresToASoundDatabase)
 TEST(Backup, RestoreReachesAConnectionThatHoldsTheDatabaseOpen)
 {
     TestFolders source;
-    addMembers(source.databaseFile(), QStringLiteral("restored"), 10);
     QTemporaryDir backups;
-    const BackupResult backup = takeBackup(source.databaseFile(), backups.path(), kDay);
+    const BackupResult backup = backupWithMembers(source, QStringLiteral("restored"), 10, backups);
     ASSERT_TRUE(backup.ok());
 
     TestFolders live;
@@ -190,24 +186,23 @@ TEST(Backup, RestoreReachesAConnectionThatHoldsTheDatabaseOpen)
 TEST(Backup, DamagedBackupsAreRefusedAndTheTargetIsLeftAlone)
 {
     TestFolders source;
-    addMembers(source.databaseFile(), QStringLiteral("m"), 300);
     QTemporaryDir backups;
-    const BackupResult backup = takeBackup(source.databaseFile(), backups.path(), kDay);
+    const BackupResult backup = backupWithMembers(source, QStringLiteral("m"), 300, backups);
     ASSERT_TRUE(backup.ok());
-    const QByteArray good = readAll(backup.file);
+    const QByteArray good = readBytes(backup.file);
 
     // A gzip file of something that is not the system database.
     QTemporaryDir other;
     const QString foreign = QDir(other.path()).filePath(QStringLiteral("foreign.db"));
     {
         db::Connection c;
-        writeAll(foreign, QByteArray());
+        ASSERT_TRUE(writeBytes(foreign, QByteArray()));
         c.open(foreign, db::Connection::OpenFor::Creation);
         c.execute(QStringLiteral("create table notes (x text)"));
     }
     const auto gzipOf = [&](const QString &file) {
         const BackupResult r = takeBackup(file, other.path(), QDate(2026, 1, 1));
-        return readAll(r.file);
+        return readBytes(r.file);
     };
     QByteArray flipped = good;
     for (qsizetype i = flipped.size() / 3; i < flipped.size() / 3 + 64; ++i)
@@ -226,13 +221,13 @@ TEST(Backup, DamagedBackupsAreRefusedAndTheTargetIsLeftAlone)
     };
     TestFolders live;
     const QString target = live.databaseFile();
-    const QByteArray before = readAll(target);
+    const QByteArray before = readBytes(target);
     const QString bad = QDir(backups.path()).filePath(QStringLiteral("bad.Bkp"));
     for (const auto &c : cases) {
-        writeAll(bad, c.bytes);
+        ASSERT_TRUE(writeBytes(bad, c.bytes));
         const QString error = restoreBackup(bad, QFileInfo(target).path());
         EXPECT_FALSE(error.isEmpty()) << c.what;
-        EXPECT_EQ(readAll(target), before) << c.what;
+        EXPECT_EQ(readBytes(target), before) << c.what;
         EXPECT_EQ(QDir(QFileInfo(target).path()).entryList(QDir::Files | QDir::Hidden),
             QStringList { QStringLiteral("vlsystem.mdb") })
             << c.what;
@@ -292,9 +287,9 @@ TEST(Floppy, TheRemovableFlagIsTheDisksEvenForAPartition)
     root.mkpath(QStringLiteral("devices/usb/block/sdb/sdb1"));
     root.mkpath(QStringLiteral("devices/ata/block/sda"));
     root.mkpath(QStringLiteral("class/block"));
-    writeAll(root.filePath(QStringLiteral("devices/usb/block/sdb/removable")), "1\n");
-    writeAll(root.filePath(QStringLiteral("devices/usb/block/sdb/sdb1/partition")), "1\n");
-    writeAll(root.filePath(QStringLiteral("devices/ata/block/sda/removable")), "0\n");
+    ASSERT_TRUE(writeBytes(root.filePath(QStringLiteral("devices/usb/block/sdb/removable")), "1\n"));
+    ASSERT_TRUE(writeBytes(root.filePath(QStringLiteral("devices/usb/block/sdb/sdb1/partition")), "1\n"));
+    ASSERT_TRUE(writeBytes(root.filePath(QStringLiteral("devices/ata/block/sda/removable")), "0\n"));
     QFile::link(root.filePath(QStringLiteral("devices/usb/block/sdb/sdb1")),
         root.filePath(QStringLiteral("class/block/sdb1")));
     QFile::link(root.filePath(QStringLiteral("devices/usb/block/sdb")),
@@ -308,33 +303,16 @@ TEST(Floppy, TheRemovableFlagIsTheDisksEvenForAPartition)
     EXPECT_FALSE(DriveList::isRemovable(QStringLiteral("/dev/nvme0n1"), sys.path()));
 }
 
-struct ServerRun {
-    int status = -1;
-    QString out;
-    QString err;
-};
-
 ServerRun runServer(const QStringList &arguments, const QString &home, const QString &config)
 {
-    QProcess p;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("VORLANE_HOME"), home);
     env.insert(QStringLiteral("XDG_CONFIG_HOME"), config);
-    p.setProcessEnvironment(env);
-    p.start(qEnvironmentVariable("VORLANE_SERVER_EXE"), arguments);
-    ServerRun r;
-    if (!p.waitForFinished(60000))
-        return r;
-    r.status = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
-    r.out = QString::fromUtf8(p.readAllStandardOutput());
-    r.err = QString::fromUtf8(p.readAllStandardError());
-    return r;
+    return test::runServer(arguments, env);
 }
 
 TEST(BackupCommandLine, BacksUpAndRestoresWithoutAWindowAndFailsLoudly)
 {
-    if (qEnvironmentVariable("VORLANE_SERVER_EXE").isEmpty())
-        GTEST_SKIP() << "VORLANE_SERVER_EXE is not set";
     TestFolders folders;
     addMembers(folders.databaseFile(), QStringLiteral("m"), 20);
     QTemporaryDir backups;
@@ -358,8 +336,9 @@ TEST(BackupCommandLine, BacksUpAndRestoresWithoutAWindowAndFailsLoudly)
     EXPECT_EQ(
         dump(QDir(target.path()).filePath(QStringLiteral("vlsystem.mdb"))), dump(folders.databaseFile()));
 
-    const ServerRun badFolder = runServer({ QStringLiteral("--backup"), QStringLiteral("/nonexistent/folder") },
-        folders.serverFolder(), config.path());
+    const ServerRun badFolder
+        = runServer({ QStringLiteral("--backup"), QStringLiteral("/nonexistent/folder") },
+            folders.serverFolder(), config.path());
     EXPECT_EQ(badFolder.status, 1);
     EXPECT_TRUE(badFolder.err.contains(QStringLiteral("Invalid Backup Path"))) << badFolder.err.toStdString();
     const ServerRun badFile
@@ -368,7 +347,8 @@ TEST(BackupCommandLine, BacksUpAndRestoresWithoutAWindowAndFailsLoudly)
             folders.serverFolder(), config.path());
     EXPECT_EQ(badFile.status, 1);
     EXPECT_FALSE(badFile.err.isEmpty());
-    const ServerRun usage = runServer({ QStringLiteral("--restore"), file }, folders.serverFolder(), config.path());
+    const ServerRun usage
+        = runServer({ QStringLiteral("--restore"), file }, folders.serverFolder(), config.path());
     EXPECT_EQ(usage.status, 2);
     EXPECT_TRUE(usage.err.contains(QStringLiteral("--restore FILE --to FOLDER")));
 }
