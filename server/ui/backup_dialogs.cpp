@@ -4,7 +4,7 @@
 
 namespace vorlane {
 
-QString BackupDialogs::browseForFolder(QWidget *owner, const QString &startFolder)
+QString BackupDialogs::BrowseForFolder(QWidget *owner, const QString &startFolder)
 {
     return QFileDialog::getExistingDirectory(owner, QStringLiteral("Browse for Folder"), startFolder);
 }

@@ -10,8 +10,8 @@ namespace vorlane {
 class BackupDialogs {
 public:
     virtual ~BackupDialogs() = default;
-    /// BrowseForFolder: a folder chosen by the operator, "" when cancelled.
-    virtual QString browseForFolder(QWidget *owner, const QString &startFolder);
+    /// The folder browser: a folder chosen by the operator, "" when cancelled.
+    virtual QString BrowseForFolder(QWidget *owner, const QString &startFolder);
     /// The file-open dialog "Restore Database From Backup" for backup files,
     /// opening in `initialFolder` when it is not empty; "" when cancelled.
     virtual QString openBackupFile(QWidget *owner, const QString &initialFolder);

@@ -182,7 +182,7 @@ QString BackupWindow::backupFolder() const
 
 void BackupWindow::cmdBrowse_Click()
 {
-    const QString folder = m_dialogs->browseForFolder(this, m_path->text());
+    const QString folder = m_dialogs->BrowseForFolder(this, m_path->text());
     if (!folder.isEmpty())
         m_path->setText(QDir::toNativeSeparators(folder));
 }
@@ -238,7 +238,7 @@ void BackupWindow::cmdRestore_Click()
     const QString file = m_dialogs->openBackupFile(this, m_path->text());
     if (file.isEmpty())
         return;
-    const QString folder = m_dialogs->browseForFolder(this, QFileInfo(m_context.databaseFile()).path());
+    const QString folder = m_dialogs->BrowseForFolder(this, QFileInfo(m_context.databaseFile()).path());
     if (folder.isEmpty())
         return;
     setBusy(true);

@@ -23,7 +23,7 @@ namespace {
 /// Dialogs answered from a script; an empty answer is Cancel.
 class ScriptedDialogs : public BackupDialogs {
 public:
-    QString browseForFolder(QWidget *, const QString &) override { return next(folders); }
+    QString BrowseForFolder(QWidget *, const QString &) override { return next(folders); }
     QString openBackupFile(QWidget *, const QString &initialFolder) override
     {
         openedIn << initialFolder;
