@@ -2,6 +2,7 @@
 
 #include "config/advertisement_editor.h"
 #include "config/program_editor.h"
+#include "config/restrictions_window.h"
 #include "config/station_text.h"
 #include "console/about_box.h"
 #include "console/remote_command.h"
@@ -256,7 +257,7 @@ void ControlPanel::buildMenus()
 
     // The records, configuration and report windows are not part of this
     // program yet: their items are shown but cannot be chosen.
-    for (QAction *pending : {m_managersAction, member, password, systemSecurity, explorer, surfing, slotUsage})
+    for (QAction *pending : {m_managersAction, member, password, surfing, slotUsage})
         pending->setEnabled(false);
 
     connect(m_ratesAction, &QAction::triggered, this, [this] {
@@ -269,6 +270,14 @@ void ControlPanel::buildMenus()
         openWindow(editor);
         editor->activate();
     });
+    for (const auto &[action, kind] : {std::pair{systemSecurity, RestrictionsWindow::Kind::System},
+                                       std::pair{explorer, RestrictionsWindow::Kind::Explorer}}) {
+        connect(action, &QAction::triggered, this, [this, kind] {
+            auto *window = new RestrictionsWindow(m_context, kind);
+            window->activate();
+            openWindow(window);
+        });
+    }
     connect(advertisement, &QAction::triggered, this, [this] {
         auto *editor = new AdvertisementEditor(m_context);
         openWindow(editor);
