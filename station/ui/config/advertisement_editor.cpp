@@ -12,6 +12,8 @@
 #include <QLineEdit>
 #include <QPushButton>
 
+#include <tuple>
+
 namespace vorlane {
 
 namespace {
@@ -72,15 +74,20 @@ AdvertisementEditor::AdvertisementEditor(StationContext &context, QWidget *paren
     m_header = new AdvertisementLine(this);
     addLine(m_header, "Text1", "Label1", "Advertisment Header:", 0);
 
-    auto *headerColourCaption = new QLabel(QStringLiteral("Header colour:"), this);
-    m_headerColour = new QLabel(this);
-    m_headerColour->setObjectName(QStringLiteral("Label5"));
-    auto *headerColourButton = new QPushButton(QStringLiteral("Color..."), this);
-    headerColourButton->setObjectName(QStringLiteral("Command4"));
-    headerColourButton->setAccessibleName(QStringLiteral("Header colour"));
-    grid->addWidget(headerColourCaption, 1, 0);
-    grid->addWidget(m_headerColour, 1, 1);
-    grid->addWidget(headerColourButton, 1, 3);
+    // A colour row: its caption, the colour text (shown in its colour) and "Color...".
+    auto addColour = [&](const char *caption, const char *labelName, const char *buttonName, int row) {
+        auto *colourText = new QLabel(this);
+        colourText->setObjectName(QString::fromLatin1(labelName));
+        auto *button = new QPushButton(QStringLiteral("Color..."), this);
+        button->setObjectName(QString::fromLatin1(buttonName));
+        button->setAccessibleName(QString::fromLatin1(caption).remove(u':'));
+        grid->addWidget(new QLabel(QString::fromLatin1(caption), this), row, 0);
+        grid->addWidget(colourText, row, 1);
+        grid->addWidget(button, row, 3);
+        return std::pair { colourText, button };
+    };
+    QPushButton *headerColourButton = nullptr;
+    std::tie(m_headerColour, headerColourButton) = addColour("Header colour:", "Label5", "Command4", 1);
 
     const char *const bodyNames[3][2]
         = { { "Label2", "Abridgement:" }, { "Label3", "Contact:" }, { "Label4", "Address:" } };
@@ -90,15 +97,8 @@ AdvertisementEditor::AdvertisementEditor(StationContext &context, QWidget *paren
         addLine(m_body[i], name.constData(), bodyNames[i][0], bodyNames[i][1], 2 + i);
     }
 
-    auto *bodyColourCaption = new QLabel(QStringLiteral("Body colour:"), this);
-    m_bodyColour = new QLabel(this);
-    m_bodyColour->setObjectName(QStringLiteral("Label6"));
-    auto *bodyColourButton = new QPushButton(QStringLiteral("Color..."), this);
-    bodyColourButton->setObjectName(QStringLiteral("Command5"));
-    bodyColourButton->setAccessibleName(QStringLiteral("Body colour"));
-    grid->addWidget(bodyColourCaption, 5, 0);
-    grid->addWidget(m_bodyColour, 5, 1);
-    grid->addWidget(bodyColourButton, 5, 3);
+    QPushButton *bodyColourButton = nullptr;
+    std::tie(m_bodyColour, bodyColourButton) = addColour("Body colour:", "Label6", "Command5", 5);
 
     auto *buttons = new QHBoxLayout;
     auto *save = new QPushButton(QStringLiteral("Save"), this);
