@@ -4,6 +4,7 @@
 #include "console/about_box.h"
 #include "console/remote_command.h"
 #include "db/values.h"
+#include "records/member_records_window.h"
 #include "startup/station_context.h"
 #include "startup/station_navigator.h"
 
@@ -253,10 +254,11 @@ void ControlPanel::buildMenus()
 
     // The records, configuration and report windows are not part of this
     // program yet: their items are shown but cannot be chosen.
-    for (QAction *pending : {m_managersAction, member, password, m_ratesAction, programs, advertisement,
+    for (QAction *pending : {m_managersAction, password, m_ratesAction, programs, advertisement,
                              systemSecurity, explorer, surfing, slotUsage})
         pending->setEnabled(false);
 
+    connect(member, &QAction::triggered, this, &ControlPanel::mnuMember_Click);
     connect(exitPanel, &QAction::triggered, this, &ControlPanel::mnuExit_Click);
     connect(closeVorlane, &QAction::triggered, this, &ControlPanel::mnuClose_Click);
     connect(m_summaryAction, &QAction::toggled, this, &ControlPanel::applySummary);
@@ -599,6 +601,26 @@ void ControlPanel::applySummary(bool show)
 void ControlPanel::mnuExit_Click()
 {
     close();
+}
+
+void ControlPanel::mnuMember_Click()
+{
+    auto *window = new MemberRecordsWindow(m_context);
+    if (!window->load()) {
+        delete window;
+        return;
+    }
+    openSubWindow(window);
+    window->activate();
+}
+
+void ControlPanel::openSubWindow(QWidget *window)
+{
+    window->setAttribute(Qt::WA_DeleteOnClose);
+    hide();
+    window->show();
+    window->raise();
+    window->activateWindow();
 }
 
 void ControlPanel::mnuClose_Click()

@@ -92,6 +92,7 @@ public Q_SLOTS:
     void List1_Click(QListWidgetItem *item);
     void mnuSummary_Click();
     void mnuExit_Click();
+    void mnuMember_Click();
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -111,6 +112,8 @@ private:
     bool isAdministrator() const;
     QString notesFile() const;
     void openDateTimeSettings();
+    /// Hides the control panel while `window` is open; the window shows it again when it closes.
+    void openSubWindow(QWidget *window);
 
     StationContext &m_context;
     RemoteCommandSender *m_sender = nullptr;
