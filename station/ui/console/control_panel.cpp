@@ -4,7 +4,9 @@
 #include "console/about_box.h"
 #include "console/remote_command.h"
 #include "db/values.h"
+#include "records/manager_records_window.h"
 #include "records/member_records_window.h"
+#include "records/password_window.h"
 #include "startup/station_context.h"
 #include "startup/station_navigator.h"
 
@@ -254,11 +256,13 @@ void ControlPanel::buildMenus()
 
     // The records, configuration and report windows are not part of this
     // program yet: their items are shown but cannot be chosen.
-    for (QAction *pending : {m_managersAction, password, m_ratesAction, programs, advertisement,
+    for (QAction *pending : {m_ratesAction, programs, advertisement,
                              systemSecurity, explorer, surfing, slotUsage})
         pending->setEnabled(false);
 
     connect(member, &QAction::triggered, this, &ControlPanel::mnuMember_Click);
+    connect(m_managersAction, &QAction::triggered, this, &ControlPanel::mnuManagers_Click);
+    connect(password, &QAction::triggered, this, &ControlPanel::mnuPassword_Click);
     connect(exitPanel, &QAction::triggered, this, &ControlPanel::mnuExit_Click);
     connect(closeVorlane, &QAction::triggered, this, &ControlPanel::mnuClose_Click);
     connect(m_summaryAction, &QAction::toggled, this, &ControlPanel::applySummary);
@@ -606,6 +610,27 @@ void ControlPanel::mnuExit_Click()
 void ControlPanel::mnuMember_Click()
 {
     auto *window = new MemberRecordsWindow(m_context);
+    if (!window->load()) {
+        delete window;
+        return;
+    }
+    openSubWindow(window);
+    window->activate();
+}
+
+void ControlPanel::mnuManagers_Click()
+{
+    auto *window = new ManagerRecordsWindow(m_context);
+    if (!window->load()) {
+        delete window;
+        return;
+    }
+    openSubWindow(window);
+}
+
+void ControlPanel::mnuPassword_Click()
+{
+    auto *window = new PasswordWindow(m_context);
     if (!window->load()) {
         delete window;
         return;

@@ -93,6 +93,8 @@ public Q_SLOTS:
     void mnuSummary_Click();
     void mnuExit_Click();
     void mnuMember_Click();
+    void mnuManagers_Click();
+    void mnuPassword_Click();
 
 protected:
     void closeEvent(QCloseEvent *event) override;

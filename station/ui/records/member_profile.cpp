@@ -2,6 +2,7 @@
 
 #include "db/values.h"
 #include "platform/attempt.h"
+#include "records/password_window.h"
 #include "startup/station_context.h"
 #include "startup/station_navigator.h"
 #include "usage/lock_screen.h"
@@ -58,11 +59,11 @@ MemberProfile::MemberProfile(StationContext &context, QWidget *parent)
     m_registered = value("lblrdate", this);
     m_expiry = value("lbledate", this);
     const std::pair<const char *, QLabel *> rows[] = {
-        {"Total Time:", m_totalTime},
-        {"Time Used:", m_timeUsed},
-        {"Amount Left:", m_amount},
-        {"Date Of Registration:", m_registered},
-        {"Date Of Expiry:", m_expiry},
+        { "Total Time:", m_totalTime },
+        { "Time Used:", m_timeUsed },
+        { "Amount Left:", m_amount },
+        { "Date Of Registration:", m_registered },
+        { "Date Of Expiry:", m_expiry },
     };
     int row = 0;
     for (const auto &[text, label] : rows) {
@@ -72,14 +73,15 @@ MemberProfile::MemberProfile(StationContext &context, QWidget *parent)
     }
     layout->addLayout(grid);
 
-    // The member password window comes later; the link is there but cannot be used yet.
-    m_changePassword = value("Label4", this);
-    m_changePassword->setText(QStringLiteral("Change Password"));
+    // A link in look, a button for the keyboard and a screen reader.
+    m_changePassword = new QPushButton(QStringLiteral("Change Password"), this);
+    m_changePassword->setObjectName(QStringLiteral("Label4"));
+    m_changePassword->setFlat(true);
+    m_changePassword->setAutoDefault(false);
     QFont link = m_changePassword->font();
     link.setUnderline(true);
     m_changePassword->setFont(link);
     m_changePassword->setCursor(Qt::PointingHandCursor);
-    m_changePassword->setEnabled(false);
     layout->addWidget(m_changePassword);
 
     auto *buttons = new QHBoxLayout;
@@ -94,6 +96,7 @@ MemberProfile::MemberProfile(StationContext &context, QWidget *parent)
 
     connect(m_ok, &QPushButton::clicked, this, &MemberProfile::Command1_Click);
     connect(m_exit, &QPushButton::clicked, this, &MemberProfile::Command2_Click);
+    connect(m_changePassword, &QPushButton::clicked, this, &MemberProfile::Label4_Click);
 }
 
 MemberProfile::~MemberProfile() = default;
@@ -110,14 +113,14 @@ void MemberProfile::load()
     db::Connection &connection = m_context.connection();
     try {
         m_account.open(connection,
-                       QStringLiteral("select cl_duration,cl_amount,cl_paid,cl_edate,cl_status,cl_sdate "
-                                      "from client_master where cl_login=?"),
-                       {login});
+            QStringLiteral("select cl_duration,cl_amount,cl_paid,cl_edate,cl_status,cl_sdate "
+                           "from client_master where cl_login=?"),
+            { login });
     } catch (const db::Error &) {
         m_account.close();
     }
     try {
-        m_usage.open(connection, QStringLiteral("select * from client_trans where cl_login=?"), {login});
+        m_usage.open(connection, QStringLiteral("select * from client_trans where cl_login=?"), { login });
     } catch (const db::Error &) {
         m_usage.close();
     }
@@ -167,8 +170,9 @@ void MemberProfile::Command1_Click()
     // the period does not start, and the member is told why.
     m_continue = setStatus(1);
     if (!m_continue)
-        m_context.prompter().inform(QStringLiteral("Your account could not be marked in use. Please try again."),
-                                    MessageIcon::Exclamation, QStringLiteral("Vorlane Error Information"));
+        m_context.prompter().inform(
+            QStringLiteral("Your account could not be marked in use. Please try again."),
+            MessageIcon::Exclamation, QStringLiteral("Vorlane Error Information"));
     close();
 }
 
@@ -177,6 +181,19 @@ void MemberProfile::Command2_Click()
     setStatus(0);
     m_continue = false;
     close();
+}
+
+void MemberProfile::Label4_Click()
+{
+    auto *window = new PasswordWindow(m_context, this);
+    window->setAttribute(Qt::WA_DeleteOnClose);
+    if (!window->load()) {
+        delete window;
+        return;
+    }
+    hide();
+    window->show();
+    window->activate();
 }
 
 void MemberProfile::closeEvent(QCloseEvent *event)
