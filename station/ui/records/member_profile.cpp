@@ -59,11 +59,11 @@ MemberProfile::MemberProfile(StationContext &context, QWidget *parent)
     m_registered = value("lblrdate", this);
     m_expiry = value("lbledate", this);
     const std::pair<const char *, QLabel *> rows[] = {
-        { "Total Time:", m_totalTime },
-        { "Time Used:", m_timeUsed },
-        { "Amount Left:", m_amount },
-        { "Date Of Registration:", m_registered },
-        { "Date Of Expiry:", m_expiry },
+        {"Total Time:", m_totalTime},
+        {"Time Used:", m_timeUsed},
+        {"Amount Left:", m_amount},
+        {"Date Of Registration:", m_registered},
+        {"Date Of Expiry:", m_expiry},
     };
     int row = 0;
     for (const auto &[text, label] : rows) {
@@ -113,14 +113,14 @@ void MemberProfile::load()
     db::Connection &connection = m_context.connection();
     try {
         m_account.open(connection,
-            QStringLiteral("select cl_duration,cl_amount,cl_paid,cl_edate,cl_status,cl_sdate "
-                           "from client_master where cl_login=?"),
-            { login });
+                       QStringLiteral("select cl_duration,cl_amount,cl_paid,cl_edate,cl_status,cl_sdate "
+                                      "from client_master where cl_login=?"),
+                       {login});
     } catch (const db::Error &) {
         m_account.close();
     }
     try {
-        m_usage.open(connection, QStringLiteral("select * from client_trans where cl_login=?"), { login });
+        m_usage.open(connection, QStringLiteral("select * from client_trans where cl_login=?"), {login});
     } catch (const db::Error &) {
         m_usage.close();
     }
@@ -170,9 +170,8 @@ void MemberProfile::Command1_Click()
     // the period does not start, and the member is told why.
     m_continue = setStatus(1);
     if (!m_continue)
-        m_context.prompter().inform(
-            QStringLiteral("Your account could not be marked in use. Please try again."),
-            MessageIcon::Exclamation, QStringLiteral("Vorlane Error Information"));
+        m_context.prompter().inform(QStringLiteral("Your account could not be marked in use. Please try again."),
+                                    MessageIcon::Exclamation, QStringLiteral("Vorlane Error Information"));
     close();
 }
 
