@@ -261,6 +261,8 @@ void MemberRecordsWindow::activate()
     const QString today = db::formatShortDate(m_context.clock().today());
     m_boxes[1][Registered]->setText(today);
     m_boxes[1][Expires]->setText(today);
+    // A member without an expiry (the guest) shows today in the picker rather than its empty date.
+    m_expiry->setDate(m_context.clock().today());
 }
 
 void MemberRecordsWindow::showdata()
