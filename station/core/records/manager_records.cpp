@@ -3,27 +3,15 @@
 #include "db/values.h"
 #include "records/record_texts.h"
 
-#include <QLoggingCategory>
-
 namespace vorlane::records {
 
 namespace {
 
-Q_LOGGING_CATEGORY(lcManagers, "vorlane.records.managers")
-
 enum Column { Login, Password, Registered, Name, Address, Phone, Email, Memo };
-
-Outcome refused(const char *title, const char *text, const char *focus)
-{
-    return { Outcome::Refused, QString::fromLatin1(title), QString::fromLatin1(text),
-        QString::fromLatin1(focus) };
-}
 
 Outcome loginInUse()
 {
-    Outcome inUse = refused("Caution", "Manager with this login already exist", "login");
-    inUse.information = true;
-    return inUse;
+    return refusal("Caution", "Manager with this login already exist", "login", true);
 }
 
 } // namespace
@@ -63,16 +51,7 @@ ManagerView ManagerRecords::current() const
 
 bool ManagerRecords::check(const QString &login, bool fromFirst)
 {
-    db::Recordset &rows = m_table.rows();
-    if (m_table.isEmpty())
-        return false;
-    if (fromFirst || rows.bof())
-        rows.moveFirst();
-    for (; !rows.eof(); rows.moveNext()) {
-        if (rows.field(Login).toString() == login)
-            return true;
-    }
-    return false;
+    return m_table.find(login, fromFirst, Login);
 }
 
 bool ManagerRecords::loginTaken(const QString &login)
@@ -85,9 +64,9 @@ bool ManagerRecords::loginTaken(const QString &login)
 Outcome ManagerRecords::validatePasswords(const ManagerEntry &entry) const
 {
     if (entry.password.isEmpty())
-        return refused(kAlertTitle, kPasswordBlank, "password");
+        return refusal(kAlertTitle, kPasswordBlank, "password");
     if (entry.password != entry.confirm)
-        return refused(kAlertTitle, kReconfirm, "confirm");
+        return refusal(kAlertTitle, kReconfirm, "confirm");
     return {};
 }
 
@@ -107,102 +86,61 @@ void ManagerRecords::savecurrec(const ManagerEntry &entry)
     }
 }
 
-Outcome ManagerRecords::failed(const QString &description)
-{
-    qCWarning(lcManagers) << "manager records write failed:" << description;
-    try {
-        m_table.rows().cancelUpdate();
-        m_table.requery();
-    } catch (const db::Error &error) {
-        qCWarning(lcManagers) << "manager records could not be read again:" << error.description();
-    }
-    return { Outcome::Failed, QString::fromLatin1(kErrorTitle), description, {} };
-}
-
 Outcome ManagerRecords::insert(const ManagerEntry &entry)
 {
     if (entry.login.isEmpty())
-        return refused(kAlertTitle, kLoginBlank, "login");
-    if (Outcome refusal = validatePasswords(entry); !refusal.ok())
-        return refusal;
+        return refusal(kAlertTitle, kLoginBlank, "login");
+    if (Outcome refused = validatePasswords(entry); !refused.ok())
+        return refused;
     try {
         if (check(entry.login, true))
             return loginInUse();
-        db::Transaction transaction(m_connection);
+    } catch (const db::Error &error) {
+        return { Outcome::Failed, QString::fromLatin1(kErrorTitle), error.description(), {} };
+    }
+    return m_table.write(m_connection, [&] {
         m_table.rows().addNew();
         savecurrec(entry);
         m_table.rows().update();
-        transaction.commit();
-        m_table.setMode(Mode::Browsing);
-        m_table.requery();
-        return {};
-    } catch (const db::Error &error) {
-        return failed(error.description());
-    }
+    });
 }
 
 Outcome ManagerRecords::saveEdit(const ManagerEntry &entry)
 {
-    if (Outcome refusal = validatePasswords(entry); !refusal.ok())
-        return refusal;
+    if (Outcome refused = validatePasswords(entry); !refused.ok())
+        return refused;
+    if (!m_table.hasCurrent())
+        return refusal(kAlertTitle, "Cannot Edit Record");
+    if (entry.login.isEmpty())
+        return refusal(kAlertTitle, kLoginBlank, "login");
     try {
-        if (!m_table.hasCurrent())
-            return refused(kAlertTitle, "Cannot Edit Record", "");
-        if (entry.login.isEmpty())
-            return refused(kAlertTitle, kLoginBlank, "login");
         // Two rows with one login would leave one of the accounts unreachable.
         if (entry.login != m_table.text(Login) && loginTaken(entry.login))
             return loginInUse();
-        db::Transaction transaction(m_connection);
+    } catch (const db::Error &error) {
+        return { Outcome::Failed, QString::fromLatin1(kErrorTitle), error.description(), {} };
+    }
+    return m_table.write(m_connection, [&] {
         savecurrec(entry);
         m_table.rows().update();
-        transaction.commit();
-        m_table.setMode(Mode::Browsing);
-        m_table.requery();
-        return {};
-    } catch (const db::Error &error) {
-        return failed(error.description());
-    }
+    });
 }
 
 Outcome ManagerRecords::beginEdit(const QString &login)
 {
-    try {
-        if (check(login, false)) {
-            m_table.setMode(Mode::Editing);
-            return {};
-        }
-        m_table.requery();
-    } catch (const db::Error &error) {
-        qCWarning(lcManagers) << "finding the manager to edit failed:" << error.description();
-    }
-    return refused(kAlertTitle, "Cannot Edit Record", "");
+    return m_table.locate(
+        [&] { return check(login, false); }, Mode::Editing, refusal(kAlertTitle, "Cannot Edit Record"));
 }
 
 Outcome ManagerRecords::beginDelete(const QString &login)
 {
-    try {
-        if (check(login, false))
-            return {};
-        m_table.requery();
-    } catch (const db::Error &error) {
-        qCWarning(lcManagers) << "finding the manager to delete failed:" << error.description();
-    }
-    return refused(kAlertTitle, "Cannot delete Record", "");
+    return m_table.locate(
+        [&] { return check(login, false); }, std::nullopt, refusal(kAlertTitle, "Cannot delete Record"));
 }
 
 Outcome ManagerRecords::deleteCurrent()
 {
-    try {
-        db::Transaction transaction(m_connection);
-        m_table.rows().deleteCurrent();
-        transaction.commit();
-        m_table.setMode(Mode::Browsing);
-        m_table.requery();
-        return {};
-    } catch (const db::Error &error) {
-        return failed(error.description());
-    }
+    return m_table.write(m_connection, [&] { m_table.rows().deleteCurrent(); });
 }
 
 } // namespace vorlane::records

@@ -60,7 +60,6 @@ private:
     Outcome validatePasswords(const ManagerEntry &entry) const;
     bool loginTaken(const QString &login);
     void savecurrec(const ManagerEntry &entry);
-    Outcome failed(const QString &description);
 
     db::Connection &m_connection;
     RecordTable m_table;

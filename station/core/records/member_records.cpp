@@ -3,13 +3,9 @@
 #include "db/values.h"
 #include "records/record_texts.h"
 
-#include <QLoggingCategory>
-
 namespace vorlane::records {
 
 namespace {
-
-Q_LOGGING_CATEGORY(lcMembers, "vorlane.records.members")
 
 enum Column {
     Login,
@@ -26,12 +22,6 @@ enum Column {
     Paid,
     Status
 };
-
-Outcome refused(const char *title, const char *text, const char *focus)
-{
-    return { Outcome::Refused, QString::fromLatin1(title), QString::fromLatin1(text),
-        QString::fromLatin1(focus) };
-}
 
 // A stored day shown "mm/dd/yy"; text that is no date is shown as it is.
 QString shortDate(const QString &stored)
@@ -101,42 +91,33 @@ DurationSplit MemberRecords::splitDuration(const QString &duration)
 
 bool MemberRecords::check(const QString &login, int indx)
 {
-    db::Recordset &rows = m_table.rows();
     if (m_table.isEmpty())
         return false;
-    if (indx == 0 || rows.bof())
-        rows.moveFirst();
-    for (; !rows.eof(); rows.moveNext()) {
-        if (login == QLatin1String(kGuestLogin))
-            return indx == 2;
-        if (rows.field(Login).toString() == login)
-            return true;
-    }
-    return false;
+    // The guest account counts as found for Edit only: it is never deleted nor created again.
+    if (login == QLatin1String(kGuestLogin))
+        return indx == 2;
+    return m_table.find(login, indx == 0, Login);
 }
 
 Outcome MemberRecords::validatePasswords(const MemberEntry &entry) const
 {
     if (entry.password.isEmpty())
-        return refused(kErrorTitle, kPasswordBlank, "password");
+        return refusal(kErrorTitle, kPasswordBlank, "password");
     if (entry.password != entry.confirm)
-        return refused(kAlertTitle, kReconfirm, "confirm");
+        return refusal(kAlertTitle, kReconfirm, "confirm");
     return {};
 }
 
 Outcome MemberRecords::validateNew(const MemberEntry &entry)
 {
     if (entry.login.isEmpty())
-        return refused(kErrorTitle, kLoginBlank, "login");
+        return refusal(kErrorTitle, kLoginBlank, "login");
     if (Outcome passwords = validatePasswords(entry); !passwords.ok())
         return passwords;
     // "guest" is refused like a login in use: a second guest row would leave the
     // guest sign-in matching whichever row comes first.
-    if (entry.login == QLatin1String(kGuestLogin) || check(entry.login, 0)) {
-        Outcome inUse = refused("Vorlane Login Information", "Member with this login already exist", "login");
-        inUse.information = true;
-        return inUse;
-    }
+    if (entry.login == QLatin1String(kGuestLogin) || check(entry.login, 0))
+        return refusal("Vorlane Login Information", "Member with this login already exist", "login", true);
     return {};
 }
 
@@ -171,97 +152,52 @@ void MemberRecords::clttrans(const QString &updtmd, const QString &login)
         m_connection.execute(QStringLiteral("delete from client_trans where cl_login=?"), { login });
 }
 
-Outcome MemberRecords::failed(const QString &description)
-{
-    qCWarning(lcMembers) << "member records write failed:" << description;
-    // The rows in memory may hold what was rolled back: read them again.
-    try {
-        m_table.rows().cancelUpdate();
-        m_table.requery();
-    } catch (const db::Error &error) {
-        qCWarning(lcMembers) << "member records could not be read again:" << error.description();
-    }
-    return { Outcome::Failed, QString::fromLatin1(kErrorTitle), description, {} };
-}
-
 Outcome MemberRecords::insert(const MemberEntry &entry)
 {
     try {
-        if (Outcome refusal = validateNew(entry); !refusal.ok())
-            return refusal;
-        db::Transaction transaction(m_connection);
-        db::Recordset &rows = m_table.rows();
-        rows.addNew();
-        savecurrec(entry);
-        rows.update();
-        clttrans(QStringLiteral("add"), entry.login);
-        transaction.commit();
-        m_table.setMode(Mode::Browsing);
-        m_table.requery();
-        return {};
+        if (Outcome refused = validateNew(entry); !refused.ok())
+            return refused;
     } catch (const db::Error &error) {
-        return failed(error.description());
+        return { Outcome::Failed, QString::fromLatin1(kErrorTitle), error.description(), {} };
     }
+    return m_table.write(m_connection, [&] {
+        m_table.rows().addNew();
+        savecurrec(entry);
+        m_table.rows().update();
+        clttrans(QStringLiteral("add"), entry.login);
+    });
 }
 
 Outcome MemberRecords::saveEdit(const MemberEntry &entry)
 {
-    if (Outcome refusal = validatePasswords(entry); !refusal.ok())
-        return refusal;
-    try {
-        if (!m_table.hasCurrent())
-            return refused(kErrorTitle, "Cannot Edit Record", "");
-        db::Transaction transaction(m_connection);
+    if (Outcome refused = validatePasswords(entry); !refused.ok())
+        return refused;
+    if (!m_table.hasCurrent())
+        return refusal(kErrorTitle, "Cannot Edit Record");
+    return m_table.write(m_connection, [&] {
         savecurrec(entry);
         m_table.rows().update();
-        transaction.commit();
-        m_table.setMode(Mode::Browsing);
-        m_table.requery();
-        return {};
-    } catch (const db::Error &error) {
-        return failed(error.description());
-    }
+    });
 }
 
 Outcome MemberRecords::beginEdit(const QString &login)
 {
-    try {
-        if (check(login, 2)) {
-            m_table.setMode(Mode::Editing);
-            return {};
-        }
-        m_table.requery();
-    } catch (const db::Error &error) {
-        qCWarning(lcMembers) << "finding the member to edit failed:" << error.description();
-    }
-    return refused(kErrorTitle, "Cannot Edit Record", "");
+    return m_table.locate(
+        [&] { return check(login, 2); }, Mode::Editing, refusal(kErrorTitle, "Cannot Edit Record"));
 }
 
 Outcome MemberRecords::beginDelete(const QString &login)
 {
-    try {
-        if (check(login, 1))
-            return {};
-        m_table.requery();
-    } catch (const db::Error &error) {
-        qCWarning(lcMembers) << "finding the member to delete failed:" << error.description();
-    }
-    return refused(kErrorTitle, "Cannot delete", "");
+    return m_table.locate(
+        [&] { return check(login, 1); }, std::nullopt, refusal(kErrorTitle, "Cannot delete"));
 }
 
 Outcome MemberRecords::deleteCurrent(const QString &login)
 {
-    try {
-        db::Transaction transaction(m_connection);
+    return m_table.write(m_connection, [&] {
         m_table.rows().deleteCurrent();
         clttrans(QStringLiteral("delete"), login);
-        transaction.commit();
-        m_table.setMode(Mode::Browsing);
-        m_table.requery();
-        return {};
-    } catch (const db::Error &error) {
-        return failed(error.description());
-    }
+    });
 }
 
 QString MemberRecords::searchText(const QString &login, const QString &name)

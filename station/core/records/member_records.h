@@ -103,7 +103,6 @@ private:
     Outcome validatePasswords(const MemberEntry &entry) const;
     void savecurrec(const MemberEntry &entry);
     void clttrans(const QString &updtmd, const QString &login);
-    Outcome failed(const QString &description);
 
     db::Connection &m_connection;
     RecordTable m_table;

@@ -4,6 +4,9 @@
 
 #include <QString>
 
+#include <functional>
+#include <optional>
+
 namespace vorlane::records {
 
 /// What a records window is doing: the buttons and boxes it enables follow it.
@@ -31,6 +34,9 @@ struct Outcome {
     bool information = false;
     bool ok() const { return kind == Done; }
 };
+
+/// A refusal of what was typed, shown in an error box (or an information box).
+Outcome refusal(const char *title, const char *text, const char *focus = "", bool information = false);
 
 /// One recordset over a whole table, browsed row by row, with the mode of the
 /// window that shows it. The member and manager records share this shape.
@@ -60,6 +66,20 @@ public:
     void setMode(Mode mode) { m_mode = mode; }
     /// Adding or editing: leaving the entry tab or the window is refused.
     bool isChanging() const { return m_mode != Mode::Browsing; }
+
+    /// Walks to the first row whose column `column` equals `value`, from the first row
+    /// (`fromFirst`) or from the current one; the cursor stays on the row found.
+    bool find(const QString &value, bool fromFirst, int column = 0);
+
+    /// Edit and Delete look for their row first: found, the mode becomes `foundMode`
+    /// (when given); not found, the rows are read again and `notFound` is returned.
+    Outcome locate(
+        const std::function<bool()> &found, std::optional<Mode> foundMode, const Outcome &notFound);
+
+    /// Runs `write` in one transaction; done, the mode goes back to browsing and the rows
+    /// are read again. A database error rolls everything back, reads the rows again and
+    /// is returned with its description; the mode stays.
+    Outcome write(db::Connection &connection, const std::function<void()> &write);
 
     /// The text of column `index` of the current row, trimmed or as stored; "" for null.
     QString text(int index, bool trimmed = false) const;

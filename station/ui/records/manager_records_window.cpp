@@ -27,13 +27,7 @@ Q_LOGGING_CATEGORY(lcManagerWindow, "vorlane.records.managers.window")
 
 using records::Mode;
 
-struct FieldSpec {
-    const char *label;
-    const char *name;
-    int maxLength;
-};
-
-const FieldSpec kFields[ManagerRecordsWindow::FieldCount] = {
+const record_form::FieldSpec kFields[ManagerRecordsWindow::FieldCount] = {
     { "&Login", "txtlog", 20 },
     { "&Password", "txtpas", 8 },
     { "Confirm Pass&word", "txtcpas", 8 },
@@ -48,11 +42,6 @@ const FieldSpec kFields[ManagerRecordsWindow::FieldCount] = {
 const char *const kProcessCaptions[]
     = { "Add New Manager", "Delete Existing Manager", "Edit Existing Manager", "Save", "Cancel" };
 const char *const kScrollCaptions[] = { "First Record", "Previous Record", "Next Record", "Last Record" };
-
-QString elementName(const char *name, int element)
-{
-    return QStringLiteral("%1_%2").arg(QString::fromLatin1(name)).arg(element);
-}
 
 } // namespace
 
@@ -90,10 +79,10 @@ QWidget *ManagerRecordsWindow::buildTab(int element)
     auto *grid = new QGridLayout;
     layout->addLayout(grid);
     for (int field = 0; field < FieldCount; ++field) {
-        const FieldSpec &spec = kFields[field];
+        const record_form::FieldSpec &spec = kFields[field];
         QLabel *label = nullptr;
         QLineEdit *edit = record_form::addField(grid, field, QString::fromLatin1(spec.label),
-            elementName(spec.name, element), element ? spec.maxLength : 0, &label);
+            record_form::elementName(spec.name, element), element ? spec.maxLength : 0, &label);
         m_boxes[size_t(element)][size_t(field)] = edit;
         if (element == 0) {
             edit->setReadOnly(true);
@@ -113,12 +102,9 @@ QWidget *ManagerRecordsWindow::buildTab(int element)
     if (element == 0) {
         for (QLineEdit *password : { boxes[Password], boxes[Confirm] })
             password->setMaxLength(32767);
-        for (int i = 0; i < 4; ++i) {
-            m_scroll[size_t(i)] = record_form::button(
-                QString::fromLatin1(kScrollCaptions[i]), elementName("cmdscroll", i), page);
-            buttons->addWidget(m_scroll[size_t(i)]);
-            connect(m_scroll[size_t(i)], &QPushButton::clicked, this, [this, i] { cmdscroll_Click(i); });
-        }
+        record_form::addButtons(
+            buttons, page, kScrollCaptions, "cmdscroll", 4, [this](int i) { cmdscroll_Click(i); },
+            m_scroll.data());
     } else {
         KeyFilter::install(boxes[Login], KeyFilter::login());
         KeyFilter::install(boxes[Password], KeyFilter::password());
@@ -131,12 +117,9 @@ QWidget *ManagerRecordsWindow::buildTab(int element)
             m_boxes[1][Confirm]->clear();
             showConfirm(true);
         });
-        for (int i = 0; i < 5; ++i) {
-            m_process[size_t(i)] = record_form::button(
-                QString::fromLatin1(kProcessCaptions[i]), elementName("cmdprocess", i), page);
-            buttons->addWidget(m_process[size_t(i)]);
-            connect(m_process[size_t(i)], &QPushButton::clicked, this, [this, i] { cmdprocess_Click(i); });
-        }
+        record_form::addButtons(
+            buttons, page, kProcessCaptions, "cmdprocess", 5, [this](int i) { cmdprocess_Click(i); },
+            m_process.data());
     }
     layout->addLayout(buttons);
     layout->addStretch();
@@ -176,11 +159,7 @@ void ManagerRecordsWindow::ClearCtrls()
 
 void ManagerRecordsWindow::enbdisctrl(bool flag)
 {
-    for (Process button : { Insert, Delete, Edit })
-        m_process[button]->setEnabled(flag);
-    m_close->setEnabled(flag);
-    m_process[Save]->setEnabled(!flag);
-    m_process[Cancel]->setEnabled(!flag);
+    record_form::enableProcess(m_process, m_close, flag);
 }
 
 void ManagerRecordsWindow::enbdistxt(bool stat)
@@ -313,11 +292,7 @@ void ManagerRecordsWindow::cmdscroll_Click(int index)
     if (table.isEmpty())
         return;
     if (!attempt([&] {
-            const records::Navigation state = table.move(static_cast<records::Move>(index));
-            m_scroll[0]->setEnabled(state.first);
-            m_scroll[1]->setEnabled(state.previous);
-            m_scroll[2]->setEnabled(state.next);
-            m_scroll[3]->setEnabled(state.last);
+            record_form::applyNavigation(m_scroll, table.move(static_cast<records::Move>(index)));
             showdata();
         }))
         qCWarning(lcManagerWindow) << "moving through the managers failed";
@@ -326,9 +301,8 @@ void ManagerRecordsWindow::cmdscroll_Click(int index)
 void ManagerRecordsWindow::SSTab1_Click(int tab)
 {
     if (tab == 0) {
-        if (m_records.table().isChanging()) {
-            m_context.prompter().inform(QString::fromLatin1(records::kSaveOrCancel), MessageIcon::Exclamation,
-                QString::fromLatin1(records::kAlertTitle));
+        if (record_form::refuseWhileChanging(
+                m_context.prompter(), m_records.table(), QString::fromLatin1(records::kAlertTitle))) {
             const QSignalBlocker quiet(m_tabs);
             m_tabs->setCurrentIndex(1);
             return;
@@ -352,9 +326,8 @@ void ManagerRecordsWindow::closeEvent(QCloseEvent *event)
         event->accept();
         return;
     }
-    if (m_records.table().isChanging()) {
-        m_context.prompter().inform(QString::fromLatin1(records::kSaveOrCancel), MessageIcon::Exclamation,
-            QString::fromLatin1(records::kAlertTitle));
+    if (record_form::refuseWhileChanging(
+            m_context.prompter(), m_records.table(), QString::fromLatin1(records::kAlertTitle))) {
         event->ignore();
         return;
     }

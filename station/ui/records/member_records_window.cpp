@@ -33,14 +33,8 @@ Q_LOGGING_CATEGORY(lcMemberWindow, "vorlane.records.members.window")
 
 using records::Mode;
 
-struct FieldSpec {
-    const char *label;
-    const char *name;
-    int maxLength;
-};
-
 // In the order of MemberRecordsWindow::Field.
-const FieldSpec kFields[MemberRecordsWindow::FieldCount] = {
+const record_form::FieldSpec kFields[MemberRecordsWindow::FieldCount] = {
     { "&Login", "txtlog", 20 },
     { "&Password", "txtpas", 8 },
     { "Confirm Pass&word", "txtcpas", 8 },
@@ -59,11 +53,6 @@ const FieldSpec kFields[MemberRecordsWindow::FieldCount] = {
 const char *const kProcessCaptions[]
     = { "Add New Member", "Delete This Member", "Edit This Member", "Save This Member", "Cancel" };
 const char *const kScrollCaptions[] = { "First", "Previous", "Next", "Last" };
-
-QString elementName(const char *name, int element)
-{
-    return QStringLiteral("%1_%2").arg(QString::fromLatin1(name)).arg(element);
-}
 
 } // namespace
 
@@ -102,10 +91,10 @@ QWidget *MemberRecordsWindow::buildViewTab()
     layout->addLayout(grid);
     int row = 0;
     for (int field = 0; field < FieldCount; ++field) {
-        const FieldSpec &spec = kFields[field];
+        const record_form::FieldSpec &spec = kFields[field];
         QLabel *label = nullptr;
         QLineEdit *edit = record_form::addField(
-            grid, row++, QString::fromLatin1(spec.label), elementName(spec.name, 0), 0, &label);
+            grid, row++, QString::fromLatin1(spec.label), record_form::elementName(spec.name, 0), 0, &label);
         edit->setReadOnly(true);
         m_boxes[0][field] = edit;
         // The browsing tab keeps the confirmation only as the copy the update tab takes.
@@ -120,12 +109,9 @@ QWidget *MemberRecordsWindow::buildViewTab()
         password->setMaxLength(32767);
 
     auto *buttons = new QHBoxLayout;
-    for (int i = 0; i < 4; ++i) {
-        m_scroll[size_t(i)]
-            = record_form::button(QString::fromLatin1(kScrollCaptions[i]), elementName("cmdscroll", i), page);
-        buttons->addWidget(m_scroll[size_t(i)]);
-        connect(m_scroll[size_t(i)], &QPushButton::clicked, this, [this, i] { cmdscroll_Click(i); });
-    }
+    record_form::addButtons(
+        buttons, page, kScrollCaptions, "cmdscroll", 4, [this](int i) { cmdscroll_Click(i); },
+        m_scroll.data());
     buttons->addStretch();
     m_search = record_form::button(QStringLiteral("Select Member"), QStringLiteral("cmdsm"), page);
     buttons->addWidget(m_search);
@@ -155,10 +141,10 @@ QWidget *MemberRecordsWindow::buildUpdateTab()
     layout->addLayout(grid);
     int row = 0;
     for (int field = 0; field < FieldCount; ++field) {
-        const FieldSpec &spec = kFields[field];
+        const record_form::FieldSpec &spec = kFields[field];
         QLabel *label = nullptr;
-        m_boxes[1][field] = record_form::addField(
-            grid, row++, QString::fromLatin1(spec.label), elementName(spec.name, 1), spec.maxLength, &label);
+        m_boxes[1][field] = record_form::addField(grid, row++, QString::fromLatin1(spec.label),
+            record_form::elementName(spec.name, 1), spec.maxLength, &label);
         if (field == Confirm) {
             m_confirmLabel = label;
             label->setObjectName(QStringLiteral("lblcpas_1"));
@@ -232,12 +218,9 @@ QWidget *MemberRecordsWindow::buildUpdateTab()
     });
 
     auto *buttons = new QHBoxLayout;
-    for (int i = 0; i < 5; ++i) {
-        m_process[size_t(i)] = record_form::button(
-            QString::fromLatin1(kProcessCaptions[i]), elementName("cmdprocess", i), page);
-        buttons->addWidget(m_process[size_t(i)]);
-        connect(m_process[size_t(i)], &QPushButton::clicked, this, [this, i] { cmdprocess_Click(i); });
-    }
+    record_form::addButtons(
+        buttons, page, kProcessCaptions, "cmdprocess", 5, [this](int i) { cmdprocess_Click(i); },
+        m_process.data());
     layout->addLayout(buttons);
     layout->addStretch();
     return page;
@@ -292,11 +275,7 @@ void MemberRecordsWindow::ClearCtrls()
 
 void MemberRecordsWindow::enbdisctrl(bool flag)
 {
-    for (Process button : { Insert, Delete, Edit })
-        m_process[button]->setEnabled(flag);
-    m_close->setEnabled(flag);
-    m_process[Save]->setEnabled(!flag);
-    m_process[Cancel]->setEnabled(!flag);
+    record_form::enableProcess(m_process, m_close, flag);
 }
 
 void MemberRecordsWindow::enbdistxt(bool disable)
@@ -478,11 +457,7 @@ void MemberRecordsWindow::cmdscroll_Click(int index)
     if (table.isEmpty())
         return;
     if (!attempt([&] {
-            const records::Navigation state = table.move(static_cast<records::Move>(index));
-            m_scroll[0]->setEnabled(state.first);
-            m_scroll[1]->setEnabled(state.previous);
-            m_scroll[2]->setEnabled(state.next);
-            m_scroll[3]->setEnabled(state.last);
+            record_form::applyNavigation(m_scroll, table.move(static_cast<records::Move>(index)));
             showdata();
         }))
         qCWarning(lcMemberWindow) << "moving through the members failed";
@@ -515,9 +490,8 @@ void MemberRecordsWindow::Combo1_Click(int index)
 void MemberRecordsWindow::SSTab1_Click(int tab)
 {
     if (tab == 0) {
-        if (m_records.table().isChanging()) {
-            m_context.prompter().inform(QString::fromLatin1(records::kSaveOrCancel), MessageIcon::Exclamation,
-                QStringLiteral("Vorlane Alert"));
+        if (record_form::refuseWhileChanging(
+                m_context.prompter(), m_records.table(), QStringLiteral("Vorlane Alert"))) {
             const QSignalBlocker quiet(m_tabs);
             m_tabs->setCurrentIndex(1);
             return;
@@ -567,9 +541,8 @@ void MemberRecordsWindow::closeEvent(QCloseEvent *event)
         event->accept();
         return;
     }
-    if (m_records.table().isChanging()) {
-        m_context.prompter().inform(QString::fromLatin1(records::kSaveOrCancel), MessageIcon::Exclamation,
-            QStringLiteral("Vorlane Module Aler"));
+    if (record_form::refuseWhileChanging(
+            m_context.prompter(), m_records.table(), QStringLiteral("Vorlane Module Aler"))) {
         event->ignore();
         return;
     }

@@ -1,7 +1,9 @@
 #include "records/record_form.h"
 
 #include "platform/prompter.h"
+#include "records/record_texts.h"
 
+#include <QBoxLayout>
 #include <QGridLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -40,6 +42,47 @@ QPushButton *button(const QString &text, const QString &name, QWidget *parent)
     push->setObjectName(name);
     push->setAutoDefault(false);
     return push;
+}
+
+QString elementName(const char *name, int element)
+{
+    return QStringLiteral("%1_%2").arg(QString::fromLatin1(name)).arg(element);
+}
+
+void addButtons(QBoxLayout *row, QWidget *parent, const char *const *captions, const char *name, int count,
+    const std::function<void(int)> &clicked, QPushButton **out)
+{
+    for (int i = 0; i < count; ++i) {
+        out[i] = button(QString::fromLatin1(captions[i]), elementName(name, i), parent);
+        row->addWidget(out[i]);
+        QObject::connect(out[i], &QPushButton::clicked, out[i], [clicked, i] { clicked(i); });
+    }
+}
+
+void enableProcess(const std::array<QPushButton *, 5> &process, QPushButton *close, bool flag)
+{
+    // Insert, Delete, Edit, Save, Cancel.
+    for (int i = 0; i < 3; ++i)
+        process[size_t(i)]->setEnabled(flag);
+    close->setEnabled(flag);
+    process[3]->setEnabled(!flag);
+    process[4]->setEnabled(!flag);
+}
+
+void applyNavigation(const std::array<QPushButton *, 4> &buttons, const records::Navigation &state)
+{
+    buttons[0]->setEnabled(state.first);
+    buttons[1]->setEnabled(state.previous);
+    buttons[2]->setEnabled(state.next);
+    buttons[3]->setEnabled(state.last);
+}
+
+bool refuseWhileChanging(Prompter &prompter, const records::RecordTable &table, const QString &title)
+{
+    if (!table.isChanging())
+        return false;
+    prompter.inform(QString::fromLatin1(records::kSaveOrCancel), MessageIcon::Exclamation, title);
+    return true;
 }
 
 void show(Prompter &prompter, const records::Outcome &outcome)
