@@ -72,7 +72,7 @@ TEST_F(MemberProfileTest, ShowsTheAccountAsStored)
     EXPECT_EQ(text(profile, "lblamnt"), QStringLiteral("300"));
     EXPECT_EQ(text(profile, "lblrdate"), QStringLiteral("11/01/2026"));
     EXPECT_EQ(text(profile, "lbledate"), QStringLiteral("01/31/2027"));
-    EXPECT_FALSE(profile.findChild<QLabel *>(QStringLiteral("Label4"))->isEnabled());
+    EXPECT_TRUE(profile.findChild<QPushButton *>(QStringLiteral("Label4"))->isEnabled());
 }
 
 TEST_F(MemberProfileTest, UsageTextPadsMinutesUpToNine)

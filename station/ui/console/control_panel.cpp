@@ -8,6 +8,9 @@
 #include "console/remote_command.h"
 #include "db/values.h"
 #include "records/rates_editor.h"
+#include "records/manager_records_window.h"
+#include "records/member_records_window.h"
+#include "records/password_window.h"
 #include "startup/station_context.h"
 #include "startup/station_navigator.h"
 
@@ -257,7 +260,7 @@ void ControlPanel::buildMenus()
 
     // The records, configuration and report windows are not part of this
     // program yet: their items are shown but cannot be chosen.
-    for (QAction *pending : {m_managersAction, member, password, surfing, slotUsage})
+    for (QAction *pending : {surfing, slotUsage})
         pending->setEnabled(false);
 
     connect(m_ratesAction, &QAction::triggered, this, [this] {
@@ -284,6 +287,9 @@ void ControlPanel::buildMenus()
         editor->activate();
     });
 
+    connect(member, &QAction::triggered, this, &ControlPanel::mnuMember_Click);
+    connect(m_managersAction, &QAction::triggered, this, &ControlPanel::mnuManagers_Click);
+    connect(password, &QAction::triggered, this, &ControlPanel::mnuPassword_Click);
     connect(exitPanel, &QAction::triggered, this, &ControlPanel::mnuExit_Click);
     connect(closeVorlane, &QAction::triggered, this, &ControlPanel::mnuClose_Click);
     connect(m_summaryAction, &QAction::toggled, this, &ControlPanel::applySummary);
@@ -641,6 +647,47 @@ void ControlPanel::applySummary(bool show)
 void ControlPanel::mnuExit_Click()
 {
     close();
+}
+
+void ControlPanel::mnuMember_Click()
+{
+    auto *window = new MemberRecordsWindow(m_context);
+    if (!window->load()) {
+        delete window;
+        return;
+    }
+    openSubWindow(window);
+    window->activate();
+}
+
+void ControlPanel::mnuManagers_Click()
+{
+    auto *window = new ManagerRecordsWindow(m_context);
+    if (!window->load()) {
+        delete window;
+        return;
+    }
+    openSubWindow(window);
+}
+
+void ControlPanel::mnuPassword_Click()
+{
+    auto *window = new PasswordWindow(m_context);
+    if (!window->load()) {
+        delete window;
+        return;
+    }
+    openSubWindow(window);
+    window->activate();
+}
+
+void ControlPanel::openSubWindow(QWidget *window)
+{
+    window->setAttribute(Qt::WA_DeleteOnClose);
+    hide();
+    window->show();
+    window->raise();
+    window->activateWindow();
 }
 
 void ControlPanel::mnuClose_Click()

@@ -92,6 +92,9 @@ public Q_SLOTS:
     void List1_Click(QListWidgetItem *item);
     void mnuSummary_Click();
     void mnuExit_Click();
+    void mnuMember_Click();
+    void mnuManagers_Click();
+    void mnuPassword_Click();
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -113,6 +116,9 @@ private:
     void openDateTimeSettings();
     /// Hides the control panel while `window` is open; shows it again when it closes.
     void openWindow(QWidget *window);
+    /// Hides the control panel while `window` is open; the window itself decides where to go when it closes
+    /// (the control panel, or the lock screen after a password change).
+    void openSubWindow(QWidget *window);
 
     StationContext &m_context;
     RemoteCommandSender *m_sender = nullptr;

@@ -2,6 +2,7 @@
 
 #include "db/values.h"
 #include "platform/attempt.h"
+#include "records/password_window.h"
 #include "startup/station_context.h"
 #include "startup/station_navigator.h"
 #include "usage/lock_screen.h"
@@ -72,14 +73,15 @@ MemberProfile::MemberProfile(StationContext &context, QWidget *parent)
     }
     layout->addLayout(grid);
 
-    // The member password window comes later; the link is there but cannot be used yet.
-    m_changePassword = value("Label4", this);
-    m_changePassword->setText(QStringLiteral("Change Password"));
+    // A link in look, a button for the keyboard and a screen reader.
+    m_changePassword = new QPushButton(QStringLiteral("Change Password"), this);
+    m_changePassword->setObjectName(QStringLiteral("Label4"));
+    m_changePassword->setFlat(true);
+    m_changePassword->setAutoDefault(false);
     QFont link = m_changePassword->font();
     link.setUnderline(true);
     m_changePassword->setFont(link);
     m_changePassword->setCursor(Qt::PointingHandCursor);
-    m_changePassword->setEnabled(false);
     layout->addWidget(m_changePassword);
 
     auto *buttons = new QHBoxLayout;
@@ -94,6 +96,7 @@ MemberProfile::MemberProfile(StationContext &context, QWidget *parent)
 
     connect(m_ok, &QPushButton::clicked, this, &MemberProfile::Command1_Click);
     connect(m_exit, &QPushButton::clicked, this, &MemberProfile::Command2_Click);
+    connect(m_changePassword, &QPushButton::clicked, this, &MemberProfile::Label4_Click);
 }
 
 MemberProfile::~MemberProfile() = default;
@@ -177,6 +180,19 @@ void MemberProfile::Command2_Click()
     setStatus(0);
     m_continue = false;
     close();
+}
+
+void MemberProfile::Label4_Click()
+{
+    auto *window = new PasswordWindow(m_context, this);
+    window->setAttribute(Qt::WA_DeleteOnClose);
+    if (!window->load()) {
+        delete window;
+        return;
+    }
+    hide();
+    window->show();
+    window->activate();
 }
 
 void MemberProfile::closeEvent(QCloseEvent *event)

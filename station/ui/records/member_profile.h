@@ -34,6 +34,8 @@ public:
 public Q_SLOTS:
     void Command1_Click();
     void Command2_Click();
+    /// "Change Password": the member password window takes this window's place until it closes.
+    void Label4_Click();
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -54,7 +56,7 @@ private:
     QLabel *m_amount = nullptr;
     QLabel *m_registered = nullptr;
     QLabel *m_expiry = nullptr;
-    QLabel *m_changePassword = nullptr;
+    QPushButton *m_changePassword = nullptr;
     QPushButton *m_ok = nullptr;
     QPushButton *m_exit = nullptr;
 };
