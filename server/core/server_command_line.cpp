@@ -46,16 +46,16 @@ ServerCommand ServerCommand::parse(const QStringList &arguments)
             QStringLiteral("P") },
         { kBackup, QStringLiteral("Writes a backup of the system database into FOLDER and ends."),
             QStringLiteral("FOLDER") },
-        { kRestore,
-            QStringLiteral("Restores the backup FILE into the server folder given with --to, and ends."),
+        { kRestore, QStringLiteral("Restores the backup FILE into the folder given with --to, and ends."),
             QStringLiteral("FILE") },
-        { kTo, QStringLiteral("The server folder a restore writes into."), QStringLiteral("FOLDER") },
+        { kTo, QStringLiteral("The systemfiles folder that receives the restored database."),
+            QStringLiteral("FOLDER") },
     });
 
     ServerCommand command;
-    const auto finish = [&command](const CommandLineOutcome &outcome) {
+    const auto finish = [&command](const CommandLineOutcome &result) {
         command.mode = Mode::Finished;
-        command.outcome = outcome;
+        command.outcome = result;
         return command;
     };
     const CommandLineOutcome read = commandLine.read(arguments);

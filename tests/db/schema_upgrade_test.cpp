@@ -116,26 +116,3 @@ TEST(SchemaUpgrade, AFileOfTheFirstSchemaIsUpgradedInPlaceOnce)
     EXPECT_EQ(later.value(QStringLiteral("SELECT count(*) FROM admnlog_master")), QStringLiteral("1"));
     EXPECT_EQ(later.value(QStringLiteral("SELECT count(*) FROM rates_master_cabin")), QStringLiteral("1"));
 }
-
-TEST(SchemaUpgrade, AnUpgradeThatCannotTakeTheFileChangesNothing)
-{
-    QTemporaryDir dir;
-    const QString file = QDir(dir.path()).filePath(QStringLiteral("vlsystem.mdb"));
-    PlainHandle earlier(file);
-    ASSERT_EQ(earlier.run(firstSchemaDump()), QString());
-    // Another program holds the write lock for the whole time-out.
-    ASSERT_EQ(earlier.run(QStringLiteral("BEGIN IMMEDIATE")), QString());
-
-    db::Connection connection;
-    connection.open(file);
-    connection.setBusyTimeout(50);
-    EXPECT_THROW(db::upgradeDatabase(connection), db::Error);
-    connection.close();
-
-    ASSERT_EQ(earlier.run(QStringLiteral("ROLLBACK")), QString());
-    EXPECT_EQ(earlier.value(QStringLiteral("PRAGMA user_version")).toInt(), 1);
-    EXPECT_EQ(
-        earlier.value(QStringLiteral("SELECT count(*) FROM sqlite_master WHERE type = 'trigger' AND sql LIKE "
-                                     "'%DateValue%'")),
-        QStringLiteral("4"));
-}

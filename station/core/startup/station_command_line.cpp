@@ -25,9 +25,9 @@ StationCommand StationCommand::parse(const QStringList &arguments)
     });
 
     StationCommand command;
-    const auto finish = [&command](const CommandLineOutcome &outcome) {
+    const auto finish = [&command](const CommandLineOutcome &result) {
         command.mode = Mode::Finished;
-        command.outcome = outcome;
+        command.outcome = result;
         return command;
     };
     const CommandLineOutcome read = commandLine.read(arguments);
