@@ -59,6 +59,15 @@ CommandLineOutcome CommandLine::refuseLeftovers() const
         QStringLiteral("unexpected argument '%1'").arg(m_parser.positionalArguments().constFirst()));
 }
 
+CommandLineOutcome CommandLine::refuseRepeated(const QStringList &names) const
+{
+    for (const QString &name : names) {
+        if (m_parser.values(name).size() > 1)
+            return refuse(QStringLiteral("--%1 given twice").arg(name));
+    }
+    return {};
+}
+
 CommandLineOutcome CommandLine::refuse(const QString &reason) const
 {
     return { CommandLineOutcome::Kind::Refused,

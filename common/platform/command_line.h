@@ -42,6 +42,8 @@ public:
     /// Refuses arguments that belong to no option (Proceed when there are none); called
     /// after the program's own checks, which give the plainer reason.
     CommandLineOutcome refuseLeftovers() const;
+    /// Refuses an option of `names` (without dashes) given more than once.
+    CommandLineOutcome refuseRepeated(const QStringList &names) const;
     /// A refusal: "<program>: <reason>" on one line, then the usage.
     CommandLineOutcome refuse(const QString &reason) const;
     QString usage() const;
@@ -51,6 +53,14 @@ private:
     QStringList m_synopsis;
     QCommandLineParser m_parser;
 };
+
+/// `command` (a program's command with a Finished mode) ending with `outcome`.
+template <typename Command> Command finishedCommand(Command command, const CommandLineOutcome &outcome)
+{
+    command.mode = Command::Mode::Finished;
+    command.outcome = outcome;
+    return command;
+}
 
 /// Prints what `outcome` says and returns the exit status; -1 for Proceed (nothing printed).
 int finishCommandLine(const CommandLineOutcome &outcome);

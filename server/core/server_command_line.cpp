@@ -53,18 +53,17 @@ ServerCommand ServerCommand::parse(const QStringList &arguments)
     });
 
     ServerCommand command;
-    const auto finish = [&command](const CommandLineOutcome &result) {
-        command.mode = Mode::Finished;
-        command.outcome = result;
-        return command;
-    };
+    const auto finish
+        = [&command](const CommandLineOutcome &result) { return finishedCommand(command, result); };
     const CommandLineOutcome read = commandLine.read(arguments);
     if (read.kind != CommandLineOutcome::Kind::Proceed)
         return finish(read);
 
-    for (const QString &name : { kInitDatabase, kAdminPassword, kGuestPassword, kBackup, kRestore, kTo }) {
-        if (parser.values(name).size() > 1)
-            return finish(commandLine.refuse(QStringLiteral("%1 given twice").arg(dashed(name))));
+    const QStringList names { kInitDatabase, kAdminPassword, kGuestPassword, kBackup, kRestore, kTo };
+    if (const CommandLineOutcome repeated = commandLine.refuseRepeated(names);
+        repeated.kind != CommandLineOutcome::Kind::Proceed)
+        return finish(repeated);
+    for (const QString &name : names) {
         // A folder or file that looks like an option means the value itself was left
         // out; a password may begin with a dash.
         const bool isPassword = name == kAdminPassword || name == kGuestPassword;

@@ -25,24 +25,25 @@ StationCommand StationCommand::parse(const QStringList &arguments)
     });
 
     StationCommand command;
-    const auto finish = [&command](const CommandLineOutcome &result) {
-        command.mode = Mode::Finished;
-        command.outcome = result;
-        return command;
-    };
+    const auto finish
+        = [&command](const CommandLineOutcome &result) { return finishedCommand(command, result); };
     const CommandLineOutcome read = commandLine.read(arguments);
     if (read.kind != CommandLineOutcome::Kind::Proceed)
         return finish(read);
 
     const bool setup = parser.isSet(QStringLiteral("setup"));
+    QStringList names;
+    for (const QString &option : StationSetup::optionNames())
+        names << option.mid(2);
+    if (const CommandLineOutcome repeated = commandLine.refuseRepeated(names);
+        repeated.kind != CommandLineOutcome::Kind::Proceed)
+        return finish(repeated);
     for (const QString &option : StationSetup::optionNames()) {
         const QString name = option.mid(2);
         if (!parser.isSet(name))
             continue;
         if (!setup)
             return finish(commandLine.refuse(QStringLiteral("%1 is used only with --setup").arg(option)));
-        if (parser.values(name).size() > 1)
-            return finish(commandLine.refuse(QStringLiteral("%1 given twice").arg(option)));
         const QString value = parser.value(name);
         if (value.startsWith(QLatin1String("--")))
             return finish(commandLine.refuse(QStringLiteral("%1 needs a value").arg(option)));
