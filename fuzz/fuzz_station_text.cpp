@@ -22,8 +22,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     }
 
     // The program list is read from its file, as the timers read it.
-    static const QString file
-        = QDir::temp().filePath(QStringLiteral("vorlane-fuzz-programs-%1.log").arg(qint64(getpid())));
+    static const struct ScratchFile {
+        QString path
+            = QDir::temp().filePath(QStringLiteral("vorlane-fuzz-programs-%1.log").arg(qint64(getpid())));
+        ~ScratchFile() { QFile::remove(path); }
+    } scratch;
+    const QString &file = scratch.path;
     QFile out(file);
     if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate))
         return 0;
