@@ -167,7 +167,8 @@ QString isoDayExpression(const QString &operand)
     // "mm/dd/yy" (a time of day may follow after blanks), or ISO "yyyy-m-d" (a time
     // may follow after "T" or one blank). Each derived table names one step, as a
     // trigger has no variables; the day must exist, which date(day, '+0 days') checks
-    // by moving "02-30" on to March. "OFFSET 0" keeps the engine from folding the
+    // by moving "02-30" on to March. Text holding a NUL is no day (the text functions
+    // would stop at it); only a BLOB search sees it. "OFFSET 0" keeps the engine from folding the
     // steps into each other, which would copy every step into each use of it and
     // make the statement grow exponentially.
     static const QString text = QStringLiteral(R"(
@@ -200,7 +201,7 @@ QString isoDayExpression(const QString &operand)
            char(11), ' '), char(12), ' '), char(13), ' ') ELSE s END AS t
        FROM (
         SELECT s, instr(s, '/') > 0 AS us FROM (
-         SELECT CASE WHEN typeof(@operand) = 'text'
+         SELECT CASE WHEN typeof(@operand) = 'text' AND instr(CAST(@operand AS BLOB), x'00') = 0
            THEN ltrim(rtrim(@operand, char(32, 9, 10, 11, 12, 13)), char(32, 9, 10, 11, 12, 13)) END AS s LIMIT -1 OFFSET 0)
         LIMIT -1 OFFSET 0) LIMIT -1 OFFSET 0) LIMIT -1 OFFSET 0) LIMIT -1 OFFSET 0) LIMIT -1 OFFSET 0)
    LIMIT -1 OFFSET 0)
