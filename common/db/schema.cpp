@@ -159,7 +159,74 @@ bool isNumeric(const Column &c)
     return qstrcmp(c.type, "INTEGER") == 0 || qstrcmp(c.type, "NUMERIC") == 0;
 }
 
-QStringList createStatements()
+} // namespace
+
+QString isoDayExpression(const QString &operand)
+{
+    // The same reading as DateValue, in the engine's own functions: "m/d/yyyy" or
+    // "mm/dd/yy" (a time of day may follow after blanks), or ISO "yyyy-m-d" (a time
+    // may follow after "T" or one blank). Each derived table names one step, as a
+    // trigger has no variables; the day must exist, which date(day, '+0 days') checks
+    // by moving "02-30" on to March. Text holding a NUL is no day (the text functions
+    // would stop at it); only a BLOB search sees it. "OFFSET 0" keeps the engine from folding the
+    // steps into each other, which would copy every step into each use of it and
+    // make the statement grow exponentially.
+    static const QString text = QStringLiteral(R"(
+(SELECT CASE WHEN y >= 1 AND date(iso, '+0 days') = iso THEN iso END FROM (
+ SELECT y, printf('%04d-%02d-%02d', y, m, d) AS iso FROM (
+  SELECT CASE WHEN us THEN CAST(p3 AS INTEGER)
+           + CASE WHEN length(p3) = 4 THEN 0 WHEN CAST(p3 AS INTEGER) < 30 THEN 2000 ELSE 1900 END
+         ELSE CAST(p1 AS INTEGER) END AS y,
+    CAST(CASE WHEN us THEN p1 ELSE p2 END AS INTEGER) AS m,
+    CAST(CASE WHEN us THEN p2 ELSE p3 END AS INTEGER) AS d
+  FROM (
+   SELECT us, p1, substr(r, 1, instr(r, sep) - 1) AS p2, substr(r, instr(r, sep) + 1) AS p3, tail,
+     CASE WHEN us AND upper(tail) GLOB '*[AP]M' THEN rtrim(substr(tail, 1, length(tail) - 2), ' ')
+          WHEN NOT us AND instr(tail, '.') > 0 THEN substr(tail, 1, instr(tail, '.') - 1)
+          ELSE tail END AS clock,
+     CASE WHEN NOT us AND instr(tail, '.') > 0 THEN substr(tail, instr(tail, '.') + 1) END AS fraction
+   FROM (
+    SELECT us, sep, substr(head, 1, instr(head, sep) - 1) AS p1, substr(head, instr(head, sep) + 1) AS r, tail
+    FROM (
+     SELECT us, sep, CASE WHEN pos > 0 THEN substr(t, 1, pos - 1) ELSE t END AS head,
+       CASE WHEN pos > 0 THEN CASE WHEN us THEN ltrim(substr(t, pos + 1), ' ') ELSE substr(t, pos + 1) END END AS tail
+     FROM (
+      SELECT us, sep, t,
+        CASE WHEN us OR instr(t, 'T') = 0 THEN instr(t, ' ')
+             WHEN instr(t, ' ') = 0 THEN instr(t, 'T')
+             ELSE min(instr(t, 'T'), instr(t, ' ')) END AS pos
+      FROM (
+       SELECT us, CASE WHEN us THEN '/' ELSE '-' END AS sep,
+         CASE WHEN us THEN replace(replace(replace(replace(replace(s, char(9), ' '), char(10), ' '),
+           char(11), ' '), char(12), ' '), char(13), ' ') ELSE s END AS t
+       FROM (
+        SELECT s, instr(s, '/') > 0 AS us FROM (
+         SELECT CASE WHEN typeof(@operand) = 'text' AND instr(CAST(@operand AS BLOB), x'00') = 0
+           THEN ltrim(rtrim(@operand, char(32, 9, 10, 11, 12, 13)), char(32, 9, 10, 11, 12, 13)) END AS s LIMIT -1 OFFSET 0)
+        LIMIT -1 OFFSET 0) LIMIT -1 OFFSET 0) LIMIT -1 OFFSET 0) LIMIT -1 OFFSET 0) LIMIT -1 OFFSET 0)
+   LIMIT -1 OFFSET 0)
+  WHERE p1 <> '' AND p1 NOT GLOB '*[^0-9]*' AND p2 <> '' AND p2 NOT GLOB '*[^0-9]*'
+    AND p3 <> '' AND p3 NOT GLOB '*[^0-9]*' AND length(p2) <= 2
+    AND CASE WHEN us THEN length(p1) <= 2 AND length(p3) IN (2, 4)
+               AND (tail IS NULL OR clock GLOB '[0-9]:[0-9][0-9]' OR clock GLOB '[0-9][0-9]:[0-9][0-9]'
+                    OR clock GLOB '[0-9]:[0-9][0-9]:[0-9][0-9]' OR clock GLOB '[0-9][0-9]:[0-9][0-9]:[0-9][0-9]')
+             ELSE length(p1) = 4 AND length(p3) <= 2
+               AND (tail IS NULL
+                    OR (fraction IS NULL AND (clock GLOB '[0-9]:[0-9][0-9]' OR clock GLOB '[0-9][0-9]:[0-9][0-9]'))
+                    OR ((fraction IS NULL OR (fraction <> '' AND fraction NOT GLOB '*[^0-9]*'))
+                        AND (clock GLOB '[0-9]:[0-9][0-9]:[0-9][0-9]'
+                             OR clock GLOB '[0-9][0-9]:[0-9][0-9]:[0-9][0-9]')))
+        END LIMIT -1 OFFSET 0) LIMIT -1 OFFSET 0))
+)");
+    QString expression = text.simplified();
+    expression.replace(QStringLiteral("( "), QStringLiteral("("))
+        .replace(QStringLiteral(" )"), QStringLiteral(")"));
+    return expression.replace(QStringLiteral("@operand"), operand);
+}
+
+namespace {
+
+QStringList tableStatements()
 {
     QStringList statements;
     for (const Table &t : tables()) {
@@ -172,28 +239,41 @@ QStringList createStatements()
         }
         statements
             << QStringLiteral("CREATE TABLE %1 (%2)").arg(quoted(t.name), columns.join(QStringLiteral(", ")));
+    }
+    return statements;
+}
 
+struct Trigger {
+    QString name;
+    QString statement;
+};
+
+// The triggers use only the engine's own functions, so that the standard sqlite3
+// shell and other tools write through the same checks and conversions as the programs.
+std::vector<Trigger> triggers()
+{
+    std::vector<Trigger> all;
+    for (const Table &t : tables()) {
         // The engine would keep text that is not a number in a numeric column;
         // the old engine refused it, and so do these, whichever way it is written.
         QStringList wrongType;
         for (const Column &c : t.columns) {
+            const QString column = QStringLiteral("NEW.") + quoted(c.name);
             if (isNumeric(c))
-                wrongType
-                    << QStringLiteral("typeof(NEW.%1) NOT IN ('integer','real','null')").arg(quoted(c.name));
+                wrongType << QStringLiteral("typeof(%1) NOT IN ('integer','real','null')").arg(column);
             else if (qstrcmp(c.type, "DATE") == 0)
-                wrongType << QStringLiteral("(NEW.%1 IS NOT NULL AND DateValue(NEW.%1) IS NULL)")
-                                 .arg(quoted(c.name));
+                wrongType << QStringLiteral("(%1 IS NOT NULL AND %2 IS NULL)")
+                                 .arg(column, isoDayExpression(column));
         }
         if (!wrongType.isEmpty()) {
             for (const char *event : { "INSERT", "UPDATE" }) {
-                statements << QStringLiteral("CREATE TRIGGER %1 BEFORE %2 ON %3 WHEN %4 BEGIN "
-                                             "SELECT RAISE(ABORT, '%5'); END")
-                                  .arg(quoted(QStringLiteral("%1_types_%2")
-                                                  .arg(QLatin1String(t.name),
-                                                      QString::fromLatin1(event).toLower())),
-                                      QLatin1String(event), quoted(t.name),
-                                      wrongType.join(QStringLiteral(" OR ")),
-                                      QLatin1String(detail::kTypeMismatch));
+                const QString name = QStringLiteral("%1_types_%2")
+                                         .arg(QLatin1String(t.name), QString::fromLatin1(event).toLower());
+                all.push_back({ name,
+                    QStringLiteral("CREATE TRIGGER %1 BEFORE %2 ON %3 WHEN %4 BEGIN "
+                                   "SELECT RAISE(ABORT, '%5'); END")
+                        .arg(quoted(name), QLatin1String(event), quoted(t.name),
+                            wrongType.join(QStringLiteral(" OR ")), QLatin1String(detail::kTypeMismatch)) });
             }
         }
 
@@ -202,6 +282,7 @@ QStringList createStatements()
         for (const Column &c : t.columns) {
             if (qstrcmp(c.type, "DATE") != 0)
                 continue;
+            const QString day = isoDayExpression(QStringLiteral("NEW.") + quoted(c.name));
             for (const char *event : { "INSERT", "UPDATE" }) {
                 const QString name = QStringLiteral("%1_%2_iso_%3")
                                          .arg(QLatin1String(t.name), QLatin1String(c.name),
@@ -209,14 +290,20 @@ QStringList createStatements()
                 const QString when = QLatin1String(event) == QLatin1String("UPDATE")
                     ? QStringLiteral("AFTER UPDATE OF %1").arg(quoted(c.name))
                     : QStringLiteral("AFTER INSERT");
-                statements << QStringLiteral(
-                    "CREATE TRIGGER %1 %2 ON %3 WHEN NEW.%4 IS NOT DateValue(NEW.%4) BEGIN "
-                    "UPDATE %3 SET %4 = DateValue(NEW.%4) WHERE rowid = NEW.rowid; END")
-                                  .arg(quoted(name), when, quoted(t.name), quoted(c.name));
+                all.push_back({ name,
+                    QStringLiteral("CREATE TRIGGER %1 %2 ON %3 WHEN NEW.%4 IS NOT %5 BEGIN "
+                                   "UPDATE %3 SET %4 = %5 WHERE rowid = NEW.rowid; END")
+                        .arg(quoted(name), when, quoted(t.name), quoted(c.name), day) });
             }
         }
     }
-    return statements;
+    return all;
+}
+
+void createTriggers(Connection &connection)
+{
+    for (const Trigger &trigger : triggers())
+        connection.execute(trigger.statement);
 }
 
 } // namespace
@@ -263,6 +350,29 @@ QString systemDatabaseProblem(Connection &connection)
     return {};
 }
 
+int upgradeDatabase(Connection &connection)
+{
+    const auto version = [&connection] {
+        detail::Statement read(connection.handle(), QStringLiteral("PRAGMA user_version"));
+        return read.step() ? int(read.value(0).toLongLong()) : 0;
+    };
+    if (version() >= kSchemaVersion)
+        return kSchemaVersion;
+
+    Transaction transaction(connection);
+    // Read again under the write lock: another server may have upgraded meanwhile.
+    const int found = version();
+    if (found >= kSchemaVersion)
+        return found;
+    // Version 2 changed only the triggers: each is replaced by its new form.
+    for (const Trigger &trigger : triggers())
+        connection.execute(QStringLiteral("DROP TRIGGER IF EXISTS %1").arg(quoted(trigger.name)));
+    createTriggers(connection);
+    connection.execute(QStringLiteral("PRAGMA user_version = %1").arg(kSchemaVersion));
+    transaction.commit();
+    return found;
+}
+
 void createDatabase(const QString &file, const NewDatabase &accounts)
 {
     const QFileInfo info(file);
@@ -292,8 +402,9 @@ void createDatabase(const QString &file, const NewDatabase &accounts)
         connection.open(file, Connection::OpenFor::Creation);
         {
             Transaction transaction(connection);
-            for (const QString &statement : createStatements())
+            for (const QString &statement : tableStatements())
                 connection.execute(statement);
+            createTriggers(connection);
 
             connection.execute(
                 QStringLiteral(

@@ -9,8 +9,10 @@ class Connection;
 
 /// The database file name below the server's `systemfiles` folder.
 inline constexpr const char *kDatabaseFileName = "vlsystem.mdb";
-/// Version recorded in the file so that a later program can migrate it.
-inline constexpr int kSchemaVersion = 1;
+/// Version recorded in the file (PRAGMA user_version) so that a later program can
+/// migrate it. 1: triggers called DateValue, a function only the programs register;
+/// 2: triggers use the engine's own functions, so any SQLite tool can write rows.
+inline constexpr int kSchemaVersion = 2;
 
 /// Table names in creation order.
 QStringList tableNames();
@@ -31,5 +33,15 @@ struct NewDatabase {
 /// inside one transaction. Refuses (throws Error) when the file already exists:
 /// nothing is ever overwritten.
 void createDatabase(const QString &file, const NewDatabase &accounts);
+
+/// Brings a database written by an earlier version of the schema up to this one,
+/// in one transaction (all or nothing). Returns the version the file had; a file
+/// already at this version, or a newer one, is left untouched. Throws Error.
+int upgradeDatabase(Connection &connection);
+
+/// An SQL expression, in the engine's built-in functions only, that gives what
+/// DateValue gives for `operand`: the ISO day of "mm/dd/yyyy", "m/d/yyyy",
+/// "mm/dd/yy" or ISO text (a time of day may follow), null when unreadable.
+QString isoDayExpression(const QString &operand);
 
 } // namespace vorlane::db

@@ -1,40 +1,37 @@
-#include "backup_manager.h"
+#include "backup_commands.h"
 #include "init_database.h"
 #include "platform/clock.h"
 #include "platform/qt_prompter.h"
 #include "platform/system.h"
 #include "server_app.h"
+#include "server_command_line.h"
 #include "server_context.h"
 #include "server_single_instance.h"
 
 #include <QApplication>
-#include <QByteArrayView>
-
-#include <cstdio>
 
 int main(int argc, char *argv[])
 {
-    // Creating the database needs no display: decide before any window system is touched.
-    if (argc > 1 && QByteArrayView(argv[1]) == QByteArrayView("--init-database")) {
+    // The modes that end at once need no display: decide before any window system is touched.
+    const vorlane::ServerCommand command
+        = vorlane::ServerCommand::parse(vorlane::commandLineArguments(argc, argv));
+    switch (command.mode) {
+    case vorlane::ServerCommand::Mode::Finished:
+        return vorlane::finishCommandLine(command.outcome);
+    case vorlane::ServerCommand::Mode::InitDatabase: {
         QCoreApplication app(argc, argv);
-        QStringList arguments = QCoreApplication::arguments();
-        arguments.removeFirst();
-        return vorlane::runInitDatabase(arguments);
+        return vorlane::runInitDatabase(command.initDatabaseArguments());
     }
-
-    if (argc > 1
-        && (QByteArrayView(argv[1]) == QByteArrayView("--backup")
-            || QByteArrayView(argv[1]) == QByteArrayView("--restore"))) {
+    case vorlane::ServerCommand::Mode::Backup: {
         QCoreApplication app(argc, argv);
-        QStringList arguments = QCoreApplication::arguments();
-        arguments.removeFirst();
-        const vorlane::CommandOutcome outcome
-            = vorlane::runBackupCommandLine(arguments, vorlane::System().programFolder());
-        if (outcome.exitCode == 0)
-            std::fprintf(stdout, "%s\n", qPrintable(outcome.message));
-        else
-            std::fprintf(stderr, "vorlane-server: %s\n", qPrintable(outcome.message));
-        return outcome.exitCode;
+        return vorlane::runBackupCommand(command.folder);
+    }
+    case vorlane::ServerCommand::Mode::Restore: {
+        QCoreApplication app(argc, argv);
+        return vorlane::runRestoreCommand(command.file, command.folder);
+    }
+    case vorlane::ServerCommand::Mode::Run:
+        break;
     }
 
     QApplication app(argc, argv);

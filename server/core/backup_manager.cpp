@@ -264,18 +264,4 @@ CommandOutcome restoreCommand(const QString &backupFile, const QString &folder)
             .arg(backupFile, QDir(folder).filePath(QLatin1String(db::kDatabaseFileName))) };
 }
 
-CommandOutcome runBackupCommandLine(const QStringList &arguments, const QString &programFolder)
-{
-    const QString usage = QStringLiteral("usage: vorlane-server --backup FOLDER\n"
-                                         "       vorlane-server --restore FILE --to FOLDER");
-    if (arguments.size() == 2 && arguments.at(0) == QLatin1String("--backup")) {
-        BackupHistory history;
-        return backupCommand(programFolder, arguments.at(1), QDateTime::currentDateTime(), history);
-    }
-    if (arguments.size() == 4 && arguments.at(0) == QLatin1String("--restore")
-        && arguments.at(2) == QLatin1String("--to"))
-        return restoreCommand(arguments.at(1), arguments.at(3));
-    return { 2, usage };
-}
-
 } // namespace vorlane

@@ -99,8 +99,5 @@ CommandOutcome backupCommand(
 /// `vorlane-server --restore FILE --to FOLDER`: FOLDER is the `systemfiles`
 /// folder that receives vlsystem.mdb.
 CommandOutcome restoreCommand(const QString &backupFile, const QString &folder);
-/// Reads "--backup FOLDER" or "--restore FILE --to FOLDER" (the program's
-/// arguments after its name) and runs the mode; exit status 2 for bad arguments.
-CommandOutcome runBackupCommandLine(const QStringList &arguments, const QString &programFolder);
 
 } // namespace vorlane

@@ -3,6 +3,8 @@
 #include "server_context.h"
 #include "server_icon.h"
 
+#include "db/schema.h"
+
 #include <QApplication>
 #include <QEventLoop>
 #include <QFileInfo>
@@ -113,6 +115,21 @@ bool ServerConnectionWindow::run()
     return opened;
 }
 
+void ServerConnectionWindow::upgradeSchema(db::Connection &connection)
+{
+    // A file an earlier version wrote still works with the programs as it is, so a
+    // failed upgrade (the file locked, read-only) is logged and the server runs on.
+    try {
+        const int found = db::upgradeDatabase(connection);
+        if (found < db::kSchemaVersion)
+            qInfo(
+                "vorlane-server: database upgraded from schema version %d to %d", found, db::kSchemaVersion);
+    } catch (const db::Error &error) {
+        qWarning("vorlane-server: the database could not be upgraded and stays as it was: %s",
+            qPrintable(error.description()));
+    }
+}
+
 bool ServerConnectionWindow::openDatabase()
 {
     const QString file = m_context.databaseFile();
@@ -122,8 +139,10 @@ bool ServerConnectionWindow::openDatabase()
         if (connection.isOpen())
             connection.close();
         connection.open(file);
-        if (connection.isOpen())
+        if (connection.isOpen()) {
+            upgradeSchema(connection);
             return true;
+        }
         description = QStringLiteral("The database could not be opened.");
     } catch (const db::Error &error) {
         description = error.description();

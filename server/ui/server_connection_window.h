@@ -8,6 +8,9 @@ class QStatusBar;
 
 namespace vorlane {
 
+namespace db {
+class Connection;
+}
 class ServerContext;
 
 /// Window "frmConnection" (caption "Vorlane Server"): opens the system
@@ -33,6 +36,8 @@ public:
 
 private:
     bool openDatabase();
+    /// Brings a database of an earlier schema version up to date (logged, never fatal).
+    static void upgradeSchema(db::Connection &connection);
     void setStatus(const QString &text);
     void wait(int milliseconds);
 

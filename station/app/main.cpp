@@ -1,35 +1,25 @@
 #include "platform/qt_prompter.h"
 #include "startup/single_instance.h"
-#include "station_app.h"
+#include "startup/station_command_line.h"
 #include "startup/station_context.h"
 #include "startup/station_setup.h"
+#include "station_app.h"
 
 #include <QApplication>
 #include <QCoreApplication>
 
 #include <cstdio>
-#include <cstring>
 
 namespace {
 
 /// `vorlane --setup ...`: provisions the station and ends; no window is shown.
-int runSetup(int argc, char *argv[])
+int runSetup(int argc, char *argv[], const vorlane::StationSetupOptions &options)
 {
     QCoreApplication app(argc, argv);
-    QStringList arguments = QCoreApplication::arguments().mid(1);
-    arguments.removeOne(QStringLiteral("--setup"));
-
     QString error;
-    const std::optional<vorlane::StationSetupOptions> options
-        = vorlane::StationSetup::parse(arguments, &error);
-    if (!options) {
-        std::fprintf(
-            stderr, "vorlane: %s\n%s", qPrintable(error), qPrintable(vorlane::StationSetup::usage()));
-        return 2;
-    }
     vorlane::Registry registry(vorlane::Registry::defaultStoreFolder());
     vorlane::System system;
-    if (!vorlane::StationSetup::apply(registry, system, *options, &error)) {
+    if (!vorlane::StationSetup::apply(registry, system, options, &error)) {
         std::fprintf(stderr, "vorlane: set-up failed: %s\n", qPrintable(error));
         return 1;
     }
@@ -43,9 +33,16 @@ int runSetup(int argc, char *argv[])
 
 int main(int argc, char *argv[])
 {
-    for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--setup") == 0)
-            return runSetup(argc, argv);
+    // Help, version and the set-up need no display: decide before any window system is touched.
+    const vorlane::StationCommand command
+        = vorlane::StationCommand::parse(vorlane::commandLineArguments(argc, argv));
+    switch (command.mode) {
+    case vorlane::StationCommand::Mode::Finished:
+        return vorlane::finishCommandLine(command.outcome);
+    case vorlane::StationCommand::Mode::Setup:
+        return runSetup(argc, argv, command.setup);
+    case vorlane::StationCommand::Mode::Run:
+        break;
     }
 
     QApplication app(argc, argv);

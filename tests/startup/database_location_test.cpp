@@ -35,6 +35,10 @@ TEST(DatabaseLocation, RepliesThatAreNoFolderGiveNoLocation)
     for (const char *reply : { "", "D", "Apps\\Server", "\\\\other\\share", "1:\\x", " D:\\Apps" })
         EXPECT_FALSE(buildDatabaseLocation(QStringLiteral("SRV1"), QString::fromLatin1(reply)).has_value())
             << reply;
+    // A separator in the typed name would make the location name another computer.
+    for (const char *server : { "127.1\\r", "localhost\\srv", "SRV1/x" })
+        EXPECT_FALSE(buildDatabaseLocation(QString::fromLatin1(server), QStringLiteral("/srv")).has_value())
+            << server;
 }
 
 struct MappingCase {
@@ -89,6 +93,7 @@ TEST(DatabaseLocation, LocationsThatNameNoFileMapToNothing)
         // A reply must not reach outside the share or the server's folder tree.
         "\\\\SRV1\\..\\..\\etc\\systemfiles\\vlsystem.mdb",
         "\\\\..\\etc\\systemfiles\\vlsystem.mdb",
+        "\\\\.\\.", // "." would stand for the share root itself, no server's share
         "\\\\a/b\\srv\\systemfiles\\vlsystem.mdb",
     };
     for (const char *location : locations)

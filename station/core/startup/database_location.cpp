@@ -21,6 +21,10 @@ bool isDriveFolder(const QString &reply)
 
 std::optional<QString> buildDatabaseLocation(const QString &serverName, const QString &reply)
 {
+    // A separator in the name would make the location name another computer
+    // ("localhost\x" becomes this one): no location can be made from it.
+    if (serverName.contains(QLatin1Char('\\')) || serverName.contains(QLatin1Char('/')))
+        return std::nullopt;
     const QString prefix = QStringLiteral("\\\\") + serverName;
     if (isDriveFolder(reply)) {
         // The drive letter stands for a share of that name on the server; the rest of
@@ -61,7 +65,8 @@ QString mapLocationToFile(const QString &location, const QString &computerName, 
     if (end < 0)
         return {};
     const QString server = location.mid(2, end - 2).trimmed();
-    if (server.isEmpty() || server.contains(QLatin1Char('/')) || server == QLatin1String(".."))
+    if (server.isEmpty() || server.contains(QLatin1Char('/')) || server == QLatin1String(".")
+        || server == QLatin1String(".."))
         return {};
     QString rest = location.mid(end + 1);
     rest.replace(QLatin1Char('\\'), QLatin1Char('/'));

@@ -18,8 +18,8 @@ inline constexpr const char *kDatabaseProvider = "Microsoft Jet 4.0 OLE DB Provi
 /// A POSIX folder follows the server name with `\` separators:
 /// "/srv/vorlane" gives "\\SRV1\srv\vorlane\systemfiles\vlsystem.mdb".
 ///
-/// Returns nullopt for a reply that is neither (empty, relative, a UNC path, ...):
-/// no location can be made from it.
+/// Returns nullopt for a reply that is neither (empty, relative, a UNC path, ...),
+/// or for a server name holding a `\` or `/`: no location can be made from them.
 std::optional<QString> buildDatabaseLocation(const QString &serverName, const QString &reply);
 
 /// Whether `server` (trimmed) names this computer: its name (case ignored), "localhost",

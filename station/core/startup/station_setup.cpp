@@ -10,6 +10,9 @@ namespace vorlane {
 
 namespace {
 
+const QStringList kOptions = { QStringLiteral("--server"), QStringLiteral("--rate-class"),
+    QStringLiteral("--time-limit"), QStringLiteral("--continue") };
+
 const QStringList kRateClasses
     = { QStringLiteral("Slot I"), QStringLiteral("Slot II"), QStringLiteral("Slot III") };
 
@@ -47,8 +50,7 @@ std::optional<StationSetupOptions> StationSetup::parse(const QStringList &argume
     StationSetupOptions options;
     for (qsizetype i = 0; i < arguments.size(); ++i) {
         const QString option = arguments.at(i);
-        if (option != QLatin1String("--server") && option != QLatin1String("--rate-class")
-            && option != QLatin1String("--time-limit") && option != QLatin1String("--continue")) {
+        if (!kOptions.contains(option)) {
             *error = QStringLiteral("unknown option \"%1\"").arg(option);
             return std::nullopt;
         }
@@ -56,40 +58,54 @@ std::optional<StationSetupOptions> StationSetup::parse(const QStringList &argume
             *error = QStringLiteral("%1 needs a value").arg(option);
             return std::nullopt;
         }
-        const QString value = arguments.at(++i);
-        if (option == QLatin1String("--server")) {
-            if (value.trimmed().isEmpty()) {
-                *error = QStringLiteral("--server needs the name of the server computer");
-                return std::nullopt;
-            }
-            options.server = value;
-        } else if (option == QLatin1String("--rate-class")) {
-            // The guest timer chooses its price table by this exact text.
-            if (!kRateClasses.contains(value)) {
-                *error = QStringLiteral(
-                    "--rate-class must be \"Slot I\", \"Slot II\" or \"Slot III\", not \"%1\"")
-                             .arg(value);
-                return std::nullopt;
-            }
-            options.rateClass = value;
-        } else if (option == QLatin1String("--time-limit")) {
-            // Compared with the minutes of the running hour, so only 0..59 can ever be reached.
-            options.timeLimit = wholeNumber(value, 0, 59);
-            if (!options.timeLimit) {
-                *error = QStringLiteral(
-                    "--time-limit must be a whole number of minutes from 0 to 59, not \"%1\"")
-                             .arg(value);
-                return std::nullopt;
-            }
-        } else {
-            options.continueFlag = wholeNumber(value, 0, 1);
-            if (!options.continueFlag) {
-                *error = QStringLiteral("--continue must be 0 or 1, not \"%1\"").arg(value);
-                return std::nullopt;
-            }
-        }
+        if (!setOption(options, option, arguments.at(++i), error))
+            return std::nullopt;
     }
     return options;
+}
+
+bool StationSetup::setOption(
+    StationSetupOptions &options, const QString &option, const QString &value, QString *error)
+{
+    if (option == QLatin1String("--server")) {
+        if (value.trimmed().isEmpty()) {
+            *error = QStringLiteral("--server needs the name of the server computer");
+            return false;
+        }
+        options.server = value;
+    } else if (option == QLatin1String("--rate-class")) {
+        // The guest timer chooses its price table by this exact text.
+        if (!kRateClasses.contains(value)) {
+            *error
+                = QStringLiteral("--rate-class must be \"Slot I\", \"Slot II\" or \"Slot III\", not \"%1\"")
+                      .arg(value);
+            return false;
+        }
+        options.rateClass = value;
+    } else if (option == QLatin1String("--time-limit")) {
+        // Compared with the minutes of the running hour, so only 0..59 can ever be reached.
+        options.timeLimit = wholeNumber(value, 0, 59);
+        if (!options.timeLimit) {
+            *error = QStringLiteral("--time-limit must be a whole number of minutes from 0 to 59, not \"%1\"")
+                         .arg(value);
+            return false;
+        }
+    } else if (option == QLatin1String("--continue")) {
+        options.continueFlag = wholeNumber(value, 0, 1);
+        if (!options.continueFlag) {
+            *error = QStringLiteral("--continue must be 0 or 1, not \"%1\"").arg(value);
+            return false;
+        }
+    } else {
+        *error = QStringLiteral("unknown option \"%1\"").arg(option);
+        return false;
+    }
+    return true;
+}
+
+QStringList StationSetup::optionNames()
+{
+    return kOptions;
 }
 
 bool StationSetup::apply(

@@ -27,6 +27,11 @@ public:
     /// to a message for the user when an argument is unknown, lacks its value or is
     /// out of range.
     static std::optional<StationSetupOptions> parse(const QStringList &arguments, QString *error);
+    /// Checks and stores one option ("--server", ...) with its value; false with `error` set when refused.
+    static bool setOption(
+        StationSetupOptions &options, const QString &option, const QString &value, QString *error);
+    /// The set-up's options, as written on the command line.
+    static QStringList optionNames();
 
     /// Applies `options`. Returns false with `error` set when a key, value or folder
     /// could not be written.

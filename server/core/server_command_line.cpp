@@ -1,0 +1,114 @@
+#include "server_command_line.h"
+
+namespace vorlane {
+
+namespace {
+
+const QString kInitDatabase = QStringLiteral("init-database");
+const QString kAdminPassword = QStringLiteral("admin-password");
+const QString kGuestPassword = QStringLiteral("guest-password");
+const QString kBackup = QStringLiteral("backup");
+const QString kRestore = QStringLiteral("restore");
+const QString kTo = QStringLiteral("to");
+
+QString dashed(const QString &name)
+{
+    return QStringLiteral("--") + name;
+}
+
+} // namespace
+
+QStringList ServerCommand::initDatabaseArguments() const
+{
+    QStringList arguments { dashed(kInitDatabase), folder };
+    if (adminPassword)
+        arguments << dashed(kAdminPassword) << *adminPassword;
+    if (guestPassword)
+        arguments << dashed(kGuestPassword) << *guestPassword;
+    return arguments;
+}
+
+ServerCommand ServerCommand::parse(const QStringList &arguments)
+{
+    CommandLine commandLine(QStringLiteral("vorlane-server"),
+        { QStringLiteral("[--help] [--version]"),
+            QStringLiteral("--init-database FOLDER [--admin-password P] [--guest-password P]"),
+            QStringLiteral("--backup FOLDER"), QStringLiteral("--restore FILE --to FOLDER") },
+        QStringLiteral("The cafe's server. Without options it starts with its windows."));
+    QCommandLineParser &parser = commandLine.parser();
+    parser.addOptions({
+        { kInitDatabase, QStringLiteral("Creates FOLDER/systemfiles/vlsystem.mdb and ends."),
+            QStringLiteral("FOLDER") },
+        { kAdminPassword,
+            QStringLiteral("The administrator's password (1 to 8 characters); generated when not given."),
+            QStringLiteral("P") },
+        { kGuestPassword, QStringLiteral("The guest account's password; generated when not given."),
+            QStringLiteral("P") },
+        { kBackup, QStringLiteral("Writes a backup of the system database into FOLDER and ends."),
+            QStringLiteral("FOLDER") },
+        { kRestore, QStringLiteral("Restores the backup FILE into the folder given with --to, and ends."),
+            QStringLiteral("FILE") },
+        { kTo, QStringLiteral("The systemfiles folder that receives the restored database."),
+            QStringLiteral("FOLDER") },
+    });
+
+    ServerCommand command;
+    const auto finish
+        = [&command](const CommandLineOutcome &result) { return finishedCommand(command, result); };
+    const CommandLineOutcome read = commandLine.read(arguments);
+    if (read.kind != CommandLineOutcome::Kind::Proceed)
+        return finish(read);
+
+    const QStringList names { kInitDatabase, kAdminPassword, kGuestPassword, kBackup, kRestore, kTo };
+    if (const CommandLineOutcome repeated = commandLine.refuseRepeated(names);
+        repeated.kind != CommandLineOutcome::Kind::Proceed)
+        return finish(repeated);
+    for (const QString &name : names) {
+        // A folder or file that looks like an option means the value itself was left
+        // out; a password may begin with a dash.
+        const bool isPassword = name == kAdminPassword || name == kGuestPassword;
+        if (!isPassword && parser.isSet(name) && parser.value(name).startsWith(QLatin1Char('-')))
+            return finish(commandLine.refuse(
+                QStringLiteral("%1 needs a value, not '%2'").arg(dashed(name), parser.value(name))));
+    }
+    const QStringList modes = { kInitDatabase, kBackup, kRestore };
+    QStringList chosen;
+    for (const QString &mode : modes) {
+        if (parser.isSet(mode))
+            chosen << dashed(mode);
+    }
+    if (chosen.size() > 1)
+        return finish(commandLine.refuse(
+            QStringLiteral("%1 cannot be used together").arg(chosen.join(QStringLiteral(" and ")))));
+    for (const QString &name : { kAdminPassword, kGuestPassword }) {
+        if (parser.isSet(name) && !parser.isSet(kInitDatabase))
+            return finish(
+                commandLine.refuse(QStringLiteral("%1 is used only with --init-database").arg(dashed(name))));
+    }
+    if (parser.isSet(kTo) != parser.isSet(kRestore))
+        return finish(
+            commandLine.refuse(parser.isSet(kTo) ? QStringLiteral("--to is used only with --restore")
+                                                 : QStringLiteral("--restore needs --to FOLDER")));
+
+    if (const CommandLineOutcome leftovers = commandLine.refuseLeftovers();
+        leftovers.kind != CommandLineOutcome::Kind::Proceed)
+        return finish(leftovers);
+    if (parser.isSet(kInitDatabase)) {
+        command.mode = Mode::InitDatabase;
+        command.folder = parser.value(kInitDatabase);
+        if (parser.isSet(kAdminPassword))
+            command.adminPassword = parser.value(kAdminPassword);
+        if (parser.isSet(kGuestPassword))
+            command.guestPassword = parser.value(kGuestPassword);
+    } else if (parser.isSet(kBackup)) {
+        command.mode = Mode::Backup;
+        command.folder = parser.value(kBackup);
+    } else if (parser.isSet(kRestore)) {
+        command.mode = Mode::Restore;
+        command.file = parser.value(kRestore);
+        command.folder = parser.value(kTo);
+    }
+    return command;
+}
+
+} // namespace vorlane

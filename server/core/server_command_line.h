@@ -1,0 +1,35 @@
+#pragma once
+
+#include "platform/command_line.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+namespace vorlane {
+
+/// What `vorlane-server` was started to do.
+struct ServerCommand {
+    enum class Mode {
+        Run, // the server with its windows
+        InitDatabase, // --init-database FOLDER [--admin-password P] [--guest-password P]
+        Backup, // --backup FOLDER
+        Restore, // --restore FILE --to FOLDER
+        Finished, // help, version or a refused command line: `outcome` says what to print
+    };
+    Mode mode = Mode::Run;
+    CommandLineOutcome outcome;
+    QString folder; // the database folder to create, or the folder a backup goes to
+    QString file; // the backup file to restore
+    std::optional<QString> adminPassword;
+    std::optional<QString> guestPassword;
+
+    /// The arguments runInitDatabase reads, in its documented order.
+    QStringList initDatabaseArguments() const;
+
+    /// Reads the server's command line (`arguments` with the program name first).
+    static ServerCommand parse(const QStringList &arguments);
+};
+
+} // namespace vorlane
