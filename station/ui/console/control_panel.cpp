@@ -3,6 +3,7 @@
 #include "config/station_text.h"
 #include "console/about_box.h"
 #include "console/remote_command.h"
+#include "console/report_launcher.h"
 #include "db/values.h"
 #include "startup/station_context.h"
 #include "startup/station_navigator.h"
@@ -254,8 +255,12 @@ void ControlPanel::buildMenus()
     // The records, configuration and report windows are not part of this
     // program yet: their items are shown but cannot be chosen.
     for (QAction *pending : {m_managersAction, member, password, m_ratesAction, programs, advertisement,
-                             systemSecurity, explorer, surfing, slotUsage})
+                             systemSecurity, explorer})
         pending->setEnabled(false);
+
+    auto *reportsLauncher = new ReportLauncher(m_context, *this);
+    connect(surfing, &QAction::triggered, reportsLauncher, &ReportLauncher::openSurfingReport);
+    connect(slotUsage, &QAction::triggered, reportsLauncher, &ReportLauncher::openSlotUsageReport);
 
     connect(exitPanel, &QAction::triggered, this, &ControlPanel::mnuExit_Click);
     connect(closeVorlane, &QAction::triggered, this, &ControlPanel::mnuClose_Click);
