@@ -25,8 +25,7 @@ protected:
     {
         test::reservePortOffset();
         connection = &fixture.openDatabase();
-        fixture.state().signedInLogin = QStringLiteral("administrator");
-        fixture.state().signInKind = QString::fromLatin1(kKindAdministrator);
+        fixture.signInAdministrator();
         panel = std::make_unique<ControlPanel>(*fixture.context);
         panel->load();
         panel->show();
