@@ -28,16 +28,12 @@ void fill(db::Connection &connection)
         QStringLiteral("WITH RECURSIVE n(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM n WHERE i < 19999) "
                        "INSERT INTO guest_trans SELECT date('1970-01-01', '+' || i || ' days'), 1 + i % 40, "
                        "25 * (1 + i % 97) FROM n"));
-    std::printf("  guest_trans filled\n");
-    std::fflush(stdout);
     connection.execute(QStringLiteral(
         "WITH RECURSIVE n(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM n WHERE i < 4999) "
         "INSERT INTO client_master (cl_login, cl_passwd, cl_sdate, cl_edate, cl_duration, cl_amount, "
         "cl_name, "
         "cl_paid, cl_status) SELECT 'member' || i, 'pw', '01/05/2026', '01/05/2027', '10.30', 500, "
         "'Member Number ' || i || ' of the Cafe', 500, 0 FROM n"));
-    std::printf("  guest_trans and client_master filled\n");
-    std::fflush(stdout);
     connection.execute(QStringLiteral("INSERT INTO client_trans SELECT cl_login, rowid % 10, rowid % 60 FROM "
                                       "client_master WHERE cl_login <> 'guest'"));
 }
