@@ -28,8 +28,7 @@ protected:
     {
         test::reservePortOffset();
         connection = &fixture.openDatabase();
-        fixture.state().signedInLogin = QStringLiteral("administrator");
-        fixture.state().signInKind = QString::fromLatin1(kKindAdministrator);
+        fixture.signInAdministrator();
     }
 
     void addStation(const QString &name, int status, const QString &amount = QStringLiteral(" "),

@@ -56,6 +56,12 @@ public:
     /// Opens the fresh database on the context's connection and sets the
     /// station-wide values that the connection window would have set.
     db::Connection &openDatabase();
+    /// The administrator signed in, as the lock screen leaves it before the control panel opens.
+    void signInAdministrator()
+    {
+        state().signedInLogin = QStringLiteral("administrator");
+        state().signInKind = QString::fromLatin1(kKindAdministrator);
+    }
     StationState &state() { return context->state(); }
 };
 

@@ -6,6 +6,7 @@
 #include "config/station_text.h"
 #include "console/about_box.h"
 #include "console/remote_command.h"
+#include "console/report_launcher.h"
 #include "db/values.h"
 #include "records/rates_editor.h"
 #include "records/manager_records_window.h"
@@ -258,11 +259,6 @@ void ControlPanel::buildMenus()
     help->addSeparator();
     QAction *about = addItem(help, "mnuAbout", "About Vorlane");
 
-    // The records, configuration and report windows are not part of this
-    // program yet: their items are shown but cannot be chosen.
-    for (QAction *pending : {surfing, slotUsage})
-        pending->setEnabled(false);
-
     connect(m_ratesAction, &QAction::triggered, this, [this] {
         auto *editor = new RatesEditor(m_context);
         editor->load();
@@ -290,6 +286,11 @@ void ControlPanel::buildMenus()
     connect(member, &QAction::triggered, this, &ControlPanel::mnuMember_Click);
     connect(m_managersAction, &QAction::triggered, this, &ControlPanel::mnuManagers_Click);
     connect(password, &QAction::triggered, this, &ControlPanel::mnuPassword_Click);
+
+    auto *reportsLauncher = new ReportLauncher(m_context, *this);
+    connect(surfing, &QAction::triggered, reportsLauncher, &ReportLauncher::openSurfingReport);
+    connect(slotUsage, &QAction::triggered, reportsLauncher, &ReportLauncher::openSlotUsageReport);
+
     connect(exitPanel, &QAction::triggered, this, &ControlPanel::mnuExit_Click);
     connect(closeVorlane, &QAction::triggered, this, &ControlPanel::mnuClose_Click);
     connect(m_summaryAction, &QAction::toggled, this, &ControlPanel::applySummary);
