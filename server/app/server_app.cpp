@@ -65,8 +65,9 @@ bool ServerApp::start()
     m_timePublisher = std::make_unique<TimePublisher>(m_context);
     m_timePublisher->load();
 
+    // Its member list is filled when it is first shown after a sign-in, not now:
+    // the first sign-in then sees the accounts stuck at that moment.
     m_main = std::make_unique<ServerMainWindow>(m_context);
-    m_main->load();
     connect(m_main.get(), &ServerMainWindow::shutdownConfirmed, this, &ServerApp::shutdown);
 
     m_login = std::make_unique<ServerLoginWindow>(m_context);
@@ -82,6 +83,10 @@ void ServerApp::showMainWindow()
 {
     if (!m_main)
         return;
+    if (!m_mainLoaded) {
+        m_mainLoaded = true;
+        m_main->load();
+    }
     m_main->setWindowState(m_main->windowState() & ~Qt::WindowMinimized);
     m_main->showNormal();
     m_main->raise();

@@ -12,6 +12,7 @@
 #include <QDir>
 #include <QFile>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QSignalSpy>
 #include <QTimer>
 #include <QUdpSocket>
@@ -124,6 +125,9 @@ TEST(ServerStartUp, RunsToTheSignInWindowThenSignsInAndShutsDown)
     EXPECT_TRUE(login->isVisible());
     EXPECT_TRUE(login->isMinimized());
 
+    // A member stuck in use after the server started is listed at the first sign-in.
+    fixture.connection().execute(QStringLiteral(
+        "insert into client_master (cl_login, cl_passwd, cl_status) values ('carol', 'pw', 1)"));
     login->findChild<QLineEdit *>(QStringLiteral("txtlogin"))->setText(QStringLiteral("administrator"));
     login->findChild<QLineEdit *>(QStringLiteral("txtpas"))->setText(QStringLiteral("admin"));
     login->Command1_Click();
@@ -131,6 +135,9 @@ TEST(ServerStartUp, RunsToTheSignInWindowThenSignsInAndShutsDown)
     EXPECT_TRUE(main->isVisible());
     EXPECT_FALSE(main->isMinimized());
     EXPECT_EQ(main->windowTitle(), QStringLiteral("Vorlane Server - (administrator)"));
+    auto *members = main->findChild<QListWidget *>(QStringLiteral("Combo1"));
+    ASSERT_EQ(members->count(), 1);
+    EXPECT_EQ(members->item(0)->text(), QStringLiteral("carol"));
 
     QSignalSpy finished(app.get(), &ServerApp::finished);
     fixture.prompter.planAnswer(MessageAnswer::Yes);

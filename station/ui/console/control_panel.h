@@ -3,6 +3,7 @@
 #include "db/recordset.h"
 
 #include <QMainWindow>
+#include <QPointer>
 
 class QAction;
 class QGroupBox;
@@ -65,6 +66,10 @@ public:
     void load();
     /// Every time the window comes to the front: caption, summary tick, notes.
     void activate();
+    /// Shows a window opened from the menus, hiding the control panel first when
+    /// `hidePanel`; when that window closes the control panel comes back to the
+    /// front and runs its activation.
+    void openSubWindow(QWidget *window, bool hidePanel = true);
 
     /// Closes the control panel and the station program.
     void mnuClose_Click();
@@ -139,6 +144,7 @@ private:
     QAction *m_summaryAction = nullptr;
     QAction *m_managersAction = nullptr;
     QAction *m_ratesAction = nullptr;
+    QList<QPointer<QWidget>> m_subWindows;
 };
 
 } // namespace vorlane
