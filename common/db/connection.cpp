@@ -19,6 +19,21 @@ Error::Error(int code, const QString &description)
 {
 }
 
+bool Error::isNotADatabase() const
+{
+    return m_code == SQLITE_NOTADB;
+}
+
+bool Error::isBusy() const
+{
+    return m_code == SQLITE_BUSY || m_code == SQLITE_LOCKED;
+}
+
+bool Error::isReadOnly() const
+{
+    return m_code == SQLITE_READONLY || m_code == SQLITE_PERM;
+}
+
 namespace detail {
 
 void throwLast(sqlite3 *db, int rc)

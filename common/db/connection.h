@@ -16,6 +16,12 @@ public:
     Error(int code, const QString &description);
     int code() const { return m_code; }
     QString description() const { return m_description; }
+    /// The file opened but holds no database.
+    bool isNotADatabase() const;
+    /// Another connection holds a lock this one needed: the database is there, only busy.
+    bool isBusy() const;
+    /// The file or its folder cannot be written.
+    bool isReadOnly() const;
 
 private:
     int m_code;
