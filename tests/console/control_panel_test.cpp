@@ -293,8 +293,8 @@ TEST_F(ControlPanelTest, SaveWritesTheSumOfTheSavedChargesAsTotal)
         QStringLiteral("insert into machine_master2 values (?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?)"),
         { QStringLiteral("127.0.0.1"), QStringLiteral("guest"), QStringLiteral("10:00:00 AM"),
             QStringLiteral(" "), QStringLiteral("PC2"), 1, QStringLiteral("30"), QStringLiteral("0 : 5 : 0"),
-            QStringLiteral("12/08/2026"), QStringLiteral("Slot I"), QStringLiteral(" "),
-            QStringLiteral("2.5"), QStringLiteral(" "), QStringLiteral(" "), QStringLiteral(" "), 99 });
+            QStringLiteral("12/08/2026"), QStringLiteral("Slot I"), QVariant(), 2.5, QVariant(), QVariant(),
+            QVariant(), 99 });
     auto panel = open();
     selectRow(*panel, 0);
     selectRow(*panel, 1);

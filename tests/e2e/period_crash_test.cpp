@@ -68,9 +68,10 @@ TEST(PeriodCrash, KilledAtRandomMomentsEachPeriodCountsOnce)
         QByteArray output;
         // One round in ten is killed while it closes what the last kill left open.
         const bool early = !last && random.bounded(10) == 0;
-        if (!early)
+        if (!early) {
             ASSERT_TRUE(readUntil(helper, output, "recovered\n", 30000))
                 << "round " << round << ": " << output.toStdString();
+        }
         if (last) {
             ASSERT_TRUE(helper.waitForFinished(10000));
         } else {

@@ -58,8 +58,9 @@ TEST_F(SideBySide, TwoStationsOnOneComputerEachObeyTheirOwnCommands)
     for (std::size_t i = 0; i < names.size(); ++i) {
         ASSERT_EQ(panel.writeDatagram(QByteArray("4"), QHostAddress(names[i]), ports::stationCommand()), 1);
         ASSERT_TRUE(waitUntil([&] { return status(names[i]) == 1; }, 30000)) << names[i].toStdString();
-        if (i == 0)
+        if (i == 0) {
             EXPECT_EQ(status(names[1]), 0) << "the other station obeyed a command that was not its own";
+        }
     }
     for (QProcess &station : stations) {
         EXPECT_EQ(station.state(), QProcess::Running);

@@ -5,6 +5,7 @@
 #include "startup/station_context.h"
 #include "startup/station_navigator.h"
 #include "usage/pending_bill.h"
+#include "usage/period_ledger.h"
 #include "usage/station_row.h"
 
 #include <QApplication>
@@ -91,9 +92,17 @@ void GuestTimer::load()
         m_billing.startNew();
     publishCounters();
 
-    // The bill's key: a continued period keeps the start of the period it continues.
-    if (!isContinued() || m_record.periodStart().isEmpty())
-        m_record.setPeriodStart(m_context.clock().now().toString(Qt::ISODateWithMs));
+    // The bill's key: a continued period keeps the start of the period it continues; a
+    // new one takes the moment, moved on when a clock set back made it a counted one.
+    m_periodStart = isContinued() ? m_record.periodStart() : QString();
+    for (QDateTime at = m_context.clock().now(); m_periodStart.isEmpty(); at = at.addMSecs(1)) {
+        const QString key = at.toString(Qt::ISODateWithMs);
+        bool counted = key == m_record.periodStart();
+        attempt([&] { counted = counted || PeriodLedger::isCounted(m_context.connection(), state.computerName, key); });
+        if (!counted)
+            m_periodStart = key;
+    }
+    m_record.setPeriodStart(m_periodStart);
     m_record.setStatus(1);
     m_record.setUserId(state.signedInLogin);
     m_record.setElapsed(m_lbltimer2->text());
@@ -254,8 +263,15 @@ void GuestTimer::updmachine()
 
 bool GuestTimer::saveguest()
 {
-    PeriodBill bill
-        = guestBillFromRecord(m_record, m_context.state().computerName, m_context.clock().today());
+    // Built from what the window holds, not read back: a registry store that fails
+    // must not change what the database is told.
+    const StationState &state = m_context.state();
+    PeriodBill bill;
+    bill.station = state.computerName;
+    bill.start = m_periodStart;
+    bill.user = state.signedInLogin;
+    bill.kind = QString::fromLatin1(kKindGuest);
+    bill.loginTime = m_lbltimer->text();
     bill.day = db::formatDate(m_context.clock().today());
     bill.logoutTime = m_lbltimer3->text();
     bill.elapsed = m_lbltimer2->text();

@@ -73,6 +73,7 @@ private:
     int m_continueHours = 0;
     int m_continueMinutes = 0;
     int m_continueSeconds = 0;
+    QString m_periodStart; // the bill's key
     bool m_loaded = false;
     bool m_activated = false;
     QString m_refusal;

@@ -86,8 +86,9 @@ int main(int argc, char *argv[])
         std::printf("start %s\n", qPrintable(key));
         std::fflush(stdout);
 
-        // Up to half an hour of ticks, so the amount moves between quarters.
-        const int ticks = int(random.bounded(20, 1900));
+        // Mostly short periods, so that kills land around logouts; one in four runs
+        // past the first quarter, so that the amount moves between quarters.
+        const int ticks = int(random.bounded(4) == 0 ? random.bounded(900, 1900) : random.bounded(20, 300));
         QString shownElapsed = billing.counters().text();
         qint64 shownAmount = 0;
         for (int i = 0; i < ticks; ++i) {
