@@ -19,7 +19,7 @@ Error::Error(int code, const QString &description)
 {
 }
 
-bool Error::isNotADatabase() const
+bool Error::notADatabase() const
 {
     return m_code == SQLITE_NOTADB;
 }
@@ -298,6 +298,65 @@ int Connection::execute(const QString &sql, const QVariantList &params)
     statement.bindAll(params);
     while (statement.step()) { }
     return sqlite3_stmt_readonly(statement.get()) ? 0 : sqlite3_changes(m_db);
+}
+
+namespace {
+
+// Copies every page of `from` into `to` in one step, so that the copy is one
+// consistent state of the source, never a mix of two.
+void copyPages(sqlite3 *to, sqlite3 *from, sqlite3 *errorSide, int busyTimeoutMs)
+{
+    sqlite3_backup *backup = sqlite3_backup_init(to, "main", from, "main");
+    if (!backup)
+        detail::throwLast(to, sqlite3_errcode(to));
+    int rc = sqlite3_backup_step(backup, -1);
+    // A lock held by another connection: wait for it as statements do, as long as they would.
+    for (int waited = 0; (rc == SQLITE_BUSY || rc == SQLITE_LOCKED) && waited < busyTimeoutMs; waited += 20) {
+        sqlite3_sleep(20);
+        rc = sqlite3_backup_step(backup, -1);
+    }
+    const int finished = sqlite3_backup_finish(backup);
+    if (rc != SQLITE_DONE)
+        throw Error(rc, QString::fromUtf8(sqlite3_errstr(rc)));
+    if (finished != SQLITE_OK)
+        detail::throwLast(errorSide, finished);
+}
+
+} // namespace
+
+void Connection::backupTo(const QString &file)
+{
+    if (!m_db)
+        throw Error(SQLITE_MISUSE, QStringLiteral("Operation is not allowed when the object is closed."));
+    if (QFileInfo::exists(file))
+        throw Error(SQLITE_CANTOPEN, QStringLiteral("The file '%1' already exists.").arg(file));
+    sqlite3 *copy = nullptr;
+    const QByteArray path = QFileInfo(file).absoluteFilePath().toUtf8();
+    const int rc
+        = sqlite3_open_v2(path.constData(), &copy, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
+    if (rc != SQLITE_OK) {
+        const QString reason
+            = copy ? QString::fromUtf8(sqlite3_errmsg(copy)) : QString::fromUtf8(sqlite3_errstr(rc));
+        sqlite3_close_v2(copy);
+        throw Error(rc, QStringLiteral("Cannot create the file '%1': %2").arg(file, reason));
+    }
+    try {
+        copyPages(copy, m_db, copy, m_busyTimeoutMs);
+    } catch (const Error &) {
+        sqlite3_close_v2(copy);
+        throw;
+    }
+    sqlite3_close_v2(copy);
+}
+
+void Connection::restoreFrom(const QString &file)
+{
+    if (!m_db)
+        throw Error(SQLITE_MISUSE, QStringLiteral("Operation is not allowed when the object is closed."));
+    Connection source;
+    source.open(file);
+    // The pages are written under this connection's busy time-out.
+    copyPages(m_db, source.m_db, m_db, m_busyTimeoutMs);
 }
 
 void Connection::setBusyTimeout(int milliseconds)

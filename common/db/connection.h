@@ -15,9 +15,9 @@ class Error : public std::runtime_error {
 public:
     Error(int code, const QString &description);
     int code() const { return m_code; }
+    /// The file opened is no database at all (junk, or empty).
+    bool notADatabase() const;
     QString description() const { return m_description; }
-    /// The file opened but holds no database.
-    bool isNotADatabase() const;
     /// Another connection holds a lock this one needed: the database is there, only busy.
     bool isBusy() const;
     /// The file or its folder cannot be written.
@@ -62,6 +62,16 @@ public:
     /// Returns the number of rows changed. Text after the statement, or a
     /// number of values different from the number of `?`, is an Error.
     int execute(const QString &sql, const QVariantList &params = {});
+
+    /// Writes a consistent copy of this database into the new file `file` with
+    /// SQLite's online backup interface: the copy is taken under one read lock,
+    /// so writers elsewhere wait a moment instead of tearing it. `file` must not exist.
+    void backupTo(const QString &file);
+    /// Replaces this database's content with that of the database `file`, through
+    /// the same interface and under one write lock: other connections holding
+    /// this database open read the new content afterwards. Waits for their
+    /// locks up to the busy time-out.
+    void restoreFrom(const QString &file);
 
     void setBusyTimeout(int milliseconds);
     int busyTimeout() const { return m_busyTimeoutMs; }

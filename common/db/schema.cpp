@@ -239,6 +239,30 @@ QStringList columnNames(const QString &table)
     return names;
 }
 
+QString systemDatabaseProblem(Connection &connection)
+{
+    {
+        detail::Statement check(connection.handle(), QStringLiteral("PRAGMA integrity_check"));
+        QStringList findings;
+        while (check.step())
+            findings << check.value(0).toString();
+        if (findings != QStringList { QStringLiteral("ok") })
+            return QStringLiteral("the database is damaged (%1).").arg(findings.join(QStringLiteral("; ")));
+    }
+    QStringList missing;
+    for (const QString &table : tableNames()) {
+        detail::Statement find(connection.handle(),
+            QStringLiteral("SELECT 1 FROM sqlite_master WHERE type='table' AND name=? COLLATE NOCASE"));
+        find.bindAll({ table });
+        if (!find.step())
+            missing << table;
+    }
+    if (!missing.isEmpty())
+        return QStringLiteral("it is not a Vorlane database (no table %1).")
+            .arg(missing.join(QStringLiteral(", ")));
+    return {};
+}
+
 void createDatabase(const QString &file, const NewDatabase &accounts)
 {
     const QFileInfo info(file);

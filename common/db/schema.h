@@ -17,6 +17,10 @@ QStringList tableNames();
 /// Column names of a table in their documented order.
 QStringList columnNames(const QString &table);
 
+/// Empty when the open database passes SQLite's integrity check and holds every
+/// table of the system database; otherwise why it is not usable as one.
+QString systemDatabaseProblem(Connection &connection);
+
 struct NewDatabase {
     QString adminPassword;
     QString guestPassword;

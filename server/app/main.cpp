@@ -1,3 +1,4 @@
+#include "backup_manager.h"
 #include "init_database.h"
 #include "platform/clock.h"
 #include "platform/qt_prompter.h"
@@ -9,6 +10,8 @@
 #include <QApplication>
 #include <QByteArrayView>
 
+#include <cstdio>
+
 int main(int argc, char *argv[])
 {
     // Creating the database needs no display: decide before any window system is touched.
@@ -17,6 +20,21 @@ int main(int argc, char *argv[])
         QStringList arguments = QCoreApplication::arguments();
         arguments.removeFirst();
         return vorlane::runInitDatabase(arguments);
+    }
+
+    if (argc > 1
+        && (QByteArrayView(argv[1]) == QByteArrayView("--backup")
+            || QByteArrayView(argv[1]) == QByteArrayView("--restore"))) {
+        QCoreApplication app(argc, argv);
+        QStringList arguments = QCoreApplication::arguments();
+        arguments.removeFirst();
+        const vorlane::CommandOutcome outcome
+            = vorlane::runBackupCommandLine(arguments, vorlane::System().programFolder());
+        if (outcome.exitCode == 0)
+            std::fprintf(stdout, "%s\n", qPrintable(outcome.message));
+        else
+            std::fprintf(stderr, "vorlane-server: %s\n", qPrintable(outcome.message));
+        return outcome.exitCode;
     }
 
     QApplication app(argc, argv);

@@ -1,5 +1,6 @@
 #include "server_app.h"
 
+#include "backup_window.h"
 #include "discovery_responder.h"
 #include "server_connection_window.h"
 #include "server_context.h"
@@ -20,6 +21,7 @@ ServerApp::ServerApp(ServerContext &context, QString instanceName, QObject *pare
 ServerApp::~ServerApp()
 {
     // Windows first: the publisher's recordset goes before the connection it runs on.
+    m_backup.reset();
     m_main.reset();
     m_login.reset();
     if (m_timePublisher)
@@ -69,6 +71,8 @@ bool ServerApp::start()
     // the first sign-in then sees the accounts stuck at that moment.
     m_main = std::make_unique<ServerMainWindow>(m_context);
     connect(m_main.get(), &ServerMainWindow::shutdownConfirmed, this, &ServerApp::shutdown);
+    connect(m_main.get(), &ServerMainWindow::backupRequested, this, &ServerApp::showBackupWindow);
+    m_main->setBackupAvailable(true);
 
     m_login = std::make_unique<ServerLoginWindow>(m_context);
     if (m_trayAvailable)
@@ -94,6 +98,17 @@ void ServerApp::showMainWindow()
     m_main->activate();
 }
 
+void ServerApp::showBackupWindow()
+{
+    if (!m_backup) {
+        m_backup = std::make_unique<BackupWindow>(m_context);
+        m_backup->load();
+    }
+    m_backup->showNormal();
+    m_backup->raise();
+    m_backup->activateWindow();
+}
+
 void ServerApp::bringForward()
 {
     if (m_main && m_main->isVisible()) {
@@ -114,6 +129,8 @@ void ServerApp::shutdown()
         m_main->unload();
     if (m_login)
         m_login->unload();
+    if (m_backup)
+        m_backup->unload();
     if (m_listener)
         m_listener->unload();
     Q_EMIT finished(0);

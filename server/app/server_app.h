@@ -15,6 +15,7 @@ class TimePublisher;
 class ServerLoginWindow;
 class ServerMainWindow;
 class ServerSingleInstance;
+class BackupWindow;
 
 /// The server program: its start-up routine, its windows and its shutdown.
 class ServerApp : public QObject {
@@ -39,10 +40,14 @@ public:
     TimePublisher *timePublisher() const { return m_timePublisher.get(); }
     ServerLoginWindow *loginWindow() const { return m_login.get(); }
     ServerMainWindow *mainWindow() const { return m_main.get(); }
+    /// The backup manager, loaded on first use (null before).
+    BackupWindow *backupWindow() const { return m_backup.get(); }
 
 public Q_SLOTS:
     /// After a sign-in: the main window at normal size, shown and activated.
     void showMainWindow();
+    /// "Database Backup/Restore": the backup manager, modeless, loaded on first use.
+    void showBackupWindow();
     /// Another copy asked this one to come forward.
     void bringForward();
     /// The confirmed "Shutdown Server": everything is unloaded and `finished(0)` emitted.
@@ -65,6 +70,7 @@ private:
     std::unique_ptr<ServerLoginWindow> m_login;
     std::unique_ptr<ServerMainWindow> m_main;
     bool m_mainLoaded = false;
+    std::unique_ptr<BackupWindow> m_backup;
 };
 
 } // namespace vorlane

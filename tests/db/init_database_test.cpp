@@ -1,47 +1,21 @@
 #include "db/connection.h"
 #include "db/recordset.h"
+#include "support/server_process.h"
 
-#include <QCoreApplication>
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
 using namespace vorlane;
+using vorlane::test::runServer;
+using vorlane::test::ServerRun;
 
 namespace {
-
-struct ServerRun {
-    int status = -1;
-    QString out;
-    QString err;
-};
-
-QString serverProgram()
-{
-    const QString fromEnvironment = qEnvironmentVariable("VORLANE_SERVER_EXE");
-    if (!fromEnvironment.isEmpty())
-        return fromEnvironment;
-    return QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("../server/vorlane-server"));
-}
-
-ServerRun runServer(const QStringList &arguments)
-{
-    QProcess p;
-    p.start(serverProgram(), arguments);
-    ServerRun r;
-    if (!p.waitForFinished(60000))
-        return r;
-    r.status = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
-    r.out = QString::fromUtf8(p.readAllStandardOutput());
-    r.err = QString::fromUtf8(p.readAllStandardError());
-    return r;
-}
 
 QString databaseIn(const QString &folder)
 {

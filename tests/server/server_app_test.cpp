@@ -1,3 +1,4 @@
+#include "backup_window.h"
 #include "discovery_responder.h"
 #include "platform/ports.h"
 #include "server_app.h"
@@ -11,6 +12,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QSignalSpy>
@@ -138,6 +140,10 @@ TEST(ServerStartUp, RunsToTheSignInWindowThenSignsInAndShutsDown)
     auto *members = main->findChild<QListWidget *>(QStringLiteral("Combo1"));
     ASSERT_EQ(members->count(), 1);
     EXPECT_EQ(members->item(0)->text(), QStringLiteral("carol"));
+    ASSERT_TRUE(main->findChild<QLabel *>(QStringLiteral("Label5"))->isEnabled());
+    main->Label5_Click();
+    ASSERT_NE(app->backupWindow(), nullptr);
+    EXPECT_TRUE(app->backupWindow()->isVisible());
 
     QSignalSpy finished(app.get(), &ServerApp::finished);
     fixture.prompter.planAnswer(MessageAnswer::Yes);
@@ -150,6 +156,7 @@ TEST(ServerStartUp, RunsToTheSignInWindowThenSignsInAndShutsDown)
     EXPECT_FALSE(app->timePublisher()->timer()->isActive());
     EXPECT_FALSE(login->isVisible());
     EXPECT_FALSE(main->isVisible());
+    EXPECT_FALSE(app->backupWindow()->isVisible());
 }
 
 TEST(ServerStartUp, SecondCopyBringsTheFirstForwardAndEnds)

@@ -1,5 +1,6 @@
 #include "server_fixture.h"
 
+#include <QDir>
 #include <QThread>
 
 namespace vorlane::test {
@@ -9,6 +10,7 @@ ServerFixture::ServerFixture()
     system = std::make_unique<SetClockSystem>(
         SystemSettings::simulated(QStringLiteral("SERVER1"), folders.systemFolder(), folders.serverFolder()));
     context = std::make_unique<ServerContext>(*system, prompter, clock);
+    context->settingsFile = QDir(folders.root()).filePath(QStringLiteral("vorlane-server.ini"));
 }
 
 ServerFixture::~ServerFixture()

@@ -19,7 +19,7 @@ QString registryStoreProblem(const Registry &registry)
 
 QString databaseFileProblem(const QString &file, const db::Error &error)
 {
-    if (!error.isNotADatabase())
+    if (!error.notADatabase())
         return {};
     return QStringLiteral("The system database file is not a database:\r\n%1\r\n"
                           "Restore it on the server from a backup, then restart Vorlane.")
