@@ -8,6 +8,7 @@
 #include <QHostInfo>
 #include <QProcess>
 
+#include <algorithm>
 #include <ctime>
 
 namespace vorlane {
@@ -51,6 +52,18 @@ bool SystemCalls::startDetached(const QString &program, const QStringList &argum
     return QProcess::startDetached(program, arguments);
 }
 
+int SystemCalls::run(const QString &program, const QStringList &arguments)
+{
+    QProcess process;
+    process.start(program, arguments);
+    if (!process.waitForFinished(10000)) {
+        process.kill();
+        process.waitForFinished(1000);
+        return -1;
+    }
+    return process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+}
+
 SystemSettings SystemSettings::fromEnvironment()
 {
     SystemSettings s;
@@ -76,6 +89,7 @@ SystemSettings SystemSettings::fromEnvironment()
     s.programFolder = QDir(s.programFolder).absolutePath();
 
     s.simulate = qEnvironmentVariable("VORLANE_SIMULATE_SYSTEM") == QLatin1String("1");
+    s.desktop = qEnvironmentVariable("XDG_CURRENT_DESKTOP");
     return s;
 }
 
@@ -87,6 +101,7 @@ SystemSettings SystemSettings::simulated(const QString &computerName, const QStr
     s.systemFolder = systemFolder;
     s.programFolder = programFolder;
     s.simulate = true;
+    s.desktop = QStringLiteral("GNOME");
     return s;
 }
 
@@ -222,6 +237,29 @@ bool System::openUrl(const QString &url)
     if (m_settings.simulate)
         return true;
     return m_calls->startDetached(QStringLiteral("xdg-open"), { url });
+}
+
+bool System::hasGnomeDesktop() const
+{
+    const QStringList desktops = m_settings.desktop.split(u':', Qt::SkipEmptyParts);
+    return std::any_of(desktops.cbegin(), desktops.cend(),
+        [](const QString &d) { return d.trimmed().compare(QLatin1String("GNOME"), Qt::CaseInsensitive) == 0; });
+}
+
+bool System::setDesktopSetting(const QString &schema, const QString &key, const QString &value)
+{
+    record(QStringLiteral("gsettings set %1 %2 %3").arg(schema, key, value));
+    if (m_settings.simulate)
+        return true;
+    return m_calls->run(QStringLiteral("gsettings"), { QStringLiteral("set"), schema, key, value }) == 0;
+}
+
+bool System::resetDesktopSetting(const QString &schema, const QString &key)
+{
+    record(QStringLiteral("gsettings reset %1 %2").arg(schema, key));
+    if (m_settings.simulate)
+        return true;
+    return m_calls->run(QStringLiteral("gsettings"), { QStringLiteral("reset"), schema, key }) == 0;
 }
 
 void System::record(const QString &action)

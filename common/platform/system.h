@@ -28,6 +28,7 @@ struct SystemSettings {
     QString systemFolder; // VORLANE_SYSTEM_DIR, else $XDG_STATE_HOME/vorlane
     QString programFolder; // VORLANE_HOME, else the executable's folder
     bool simulate = false; // VORLANE_SIMULATE_SYSTEM=1
+    QString desktop; // XDG_CURRENT_DESKTOP ("GNOME", "ubuntu:GNOME", ...); "GNOME" when simulated
     static SystemSettings fromEnvironment();
     /// Fixed facts with the clock, power and shell only recorded: for tests, benches and demos.
     static SystemSettings simulated(const QString &computerName, const QString &systemFolder,
@@ -79,11 +80,19 @@ public:
     /// Opens a URL or a document with the desktop's handler (xdg-open).
     virtual bool openUrl(const QString &url);
 
+    /// Whether the desktop session is GNOME, whose settings `gsettings` changes.
+    bool hasGnomeDesktop() const;
+    /// `gsettings set SCHEMA KEY VALUE` (VALUE in gsettings' own syntax); false when it failed.
+    virtual bool setDesktopSetting(const QString &schema, const QString &key, const QString &value);
+    /// `gsettings reset SCHEMA KEY`: back to the desktop's default; false when it failed.
+    virtual bool resetDesktopSetting(const QString &schema, const QString &key);
+
     bool simulated() const { return m_settings.simulate; }
     /// The clock, power, shell and launch calls made so far (the latest ten thousand),
     /// one line each: "SetSystemTime 2026-12-08 14:11:23.000", "ShutdownComputer 1",
     /// "shellLock 0", "setScreenSaverRunning 1", "hidetrayclock", "showTrayClock",
-    /// "launch <program>", "openUrl <url>".
+    /// "launch <program>", "openUrl <url>", "gsettings set <schema> <key> <value>",
+    /// "gsettings reset <schema> <key>".
     QStringList actions() const { return m_actions; }
 
 protected:

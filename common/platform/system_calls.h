@@ -16,6 +16,8 @@ public:
     virtual bool setClock(qint64 msecsSinceEpoch);
     /// Starts `program` detached from this process; false when it cannot start.
     virtual bool startDetached(const QString &program, const QStringList &arguments);
+    /// Runs `program` to its end (at most ten seconds); its exit code, -1 when it did not run or end.
+    virtual int run(const QString &program, const QStringList &arguments);
 };
 
 } // namespace vorlane

@@ -1,5 +1,6 @@
 #include "station_app.h"
 
+#include "config/restrictions.h"
 #include "console/control_panel.h"
 #include "records/member_profile.h"
 #include "startup/connection_window.h"
@@ -39,6 +40,7 @@ StationApp::~StationApp()
 
 void StationApp::start()
 {
+    applyStoredRestrictions(m_context.registry(), m_context.system());
     m_splash = new SplashWindow(m_context);
     m_splash->setAttribute(Qt::WA_DeleteOnClose);
     // Queued: the connection window's boxes must not open inside the splash's close.

@@ -3,9 +3,11 @@
 #include "db/values.h"
 #include "installation.h"
 #include "platform/fake_prompter.h"
+#include "records/rate_tables.h"
 #include "startup/station_context.h"
 #include "support/ports.h"
 #include "support/recording_navigator.h"
+#include "usage/guest_billing.h"
 
 #include <QCoreApplication>
 #include <QListWidget>
@@ -51,13 +53,14 @@ QTreeWidgetItem *rowOf(QTreeWidget *list, const QString &computer)
 }
 
 // One guest period from the operator's "Login Guest" to the time limit, with the
-// real server and station programs: the road every guest takes.
-TEST_F(GuestRoad, FromLoginGuestToTheTimeLimit)
+// real server and station programs: the road every guest takes. The station is of
+// class `rateClass`; the period is charged the first quarter's price of that class.
+void driveGuestPeriod(Installation &install, QByteArray &output, const QString &rateClass, qint64 firstQuarter)
 {
     install.startServer();
     ASSERT_FALSE(install.discover().isEmpty()) << "the server does not answer discovery";
     ASSERT_TRUE(install.setUpStation(
-        { QStringLiteral("--rate-class"), QStringLiteral("Slot I"), QStringLiteral("--time-limit"), QStringLiteral("1") },
+        { QStringLiteral("--rate-class"), rateClass, QStringLiteral("--time-limit"), QStringLiteral("1") },
         &output))
         << output.toStdString();
     install.startStation(install.station, QProcess::ForwardedErrorChannel);
@@ -115,8 +118,6 @@ TEST_F(GuestRoad, FromLoginGuestToTheTimeLimit)
         return values.size() > 5 && db::toWholeNumber(values.at(5)) == 0;
     }, 150000)) << "the time limit did not end the period";
 
-    db::Recordset rates(observer, QStringLiteral("select * from rates_master"));
-    const qint64 firstQuarter = db::toWholeNumber(rates.field(3));
     db::Recordset today(observer, QStringLiteral("select gt_number,gt_charge from guest_trans where rtrim(gt_date)=DateValue(?)"),
         { db::formatDate(QDate::currentDate()) });
     ASSERT_FALSE(today.eof());
@@ -129,14 +130,38 @@ TEST_F(GuestRoad, FromLoginGuestToTheTimeLimit)
     EXPECT_EQ(finalRow.value(7).toString(), QStringLiteral("0 : 0 : 59"));
 
     Registry stationRegistry(install.path("registry"));
-    EXPECT_TRUE(waitUntil([&] {
+    // The station writes the record's values one after another: wait for the last of them.
+    auto timerValue = [&](const char *name) {
         return stationRegistry.regqueryvalue(RegRoot::CurrentUser, QString::fromLatin1(kTimersKey),
-                   QStringLiteral("Status")).toInt() == 0;
-    }, 10000)) << "the timer record was left open";
-    EXPECT_EQ(stationRegistry.regqueryvalue(RegRoot::CurrentUser, QString::fromLatin1(kTimersKey),
-                  QStringLiteral("TimeLimit")).toString(), QStringLiteral("0"));
+            QString::fromLatin1(name)).toString();
+    };
+    EXPECT_TRUE(waitUntil([&] { return timerValue("Status") == QLatin1String("0")
+                                    && timerValue("TimeLimit") == QLatin1String("0"); }, 10000))
+        << "the timer record was left open: Status " << timerValue("Status").toStdString() << ", TimeLimit "
+        << timerValue("TimeLimit").toStdString();
     EXPECT_EQ(install.station.state(), QProcess::Running);
     panel.close();
+}
+
+TEST_F(GuestRoad, FromLoginGuestToTheTimeLimit)
+{
+    db::Connection database;
+    database.open(install.databaseFile());
+    const std::optional<GuestRates> rates = loadRates(database, QStringLiteral("Slot I"));
+    ASSERT_TRUE(rates.has_value());
+    database.close();
+    driveGuestPeriod(install, output, QStringLiteral("Slot I"), rates->at(0));
+}
+
+// New prices saved by the rates editor are the ones a guest at a station of that class pays.
+TEST_F(GuestRoad, ChargedByThePricesTheRatesEditorSaved)
+{
+    db::Connection database;
+    database.open(install.databaseFile());
+    saverecord(database, 1, { QStringLiteral("7"), QStringLiteral("14"), QStringLiteral("21"), QStringLiteral("28") },
+        true);
+    database.close();
+    driveGuestPeriod(install, output, QStringLiteral("Slot II"), 7);
 }
 
 } // namespace

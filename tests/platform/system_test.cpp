@@ -19,7 +19,9 @@ public:
     struct Log {
         std::vector<qint64> clockSets;
         std::vector<QStringList> started; // program, then its arguments
+        std::vector<QStringList> ran; // programs run to their end
         bool startSucceeds = true;
+        int exitCode = 0;
     };
     explicit RecordingCalls(Log *log)
         : m_log(log)
@@ -34,6 +36,11 @@ public:
     {
         m_log->started.push_back(QStringList { program } + arguments);
         return m_log->startSucceeds;
+    }
+    int run(const QString &program, const QStringList &arguments) override
+    {
+        m_log->ran.push_back(QStringList { program } + arguments);
+        return m_log->exitCode;
     }
 
 private:
@@ -113,6 +120,34 @@ TEST(SystemReal, ClockAndPowerGoThroughTheSeamWithTheRightArguments)
     EXPECT_EQ(log.started[0], QStringList({ QStringLiteral("systemctl"), QStringLiteral("poweroff") }));
     EXPECT_EQ(log.started[1],
         QStringList({ QStringLiteral("systemctl"), QStringLiteral("poweroff"), QStringLiteral("-i") }));
+}
+
+TEST(SystemDesktop, GsettingsRunsOnlyWhenNotSimulatedAndItsExitCodeCounts)
+{
+    RecordingCalls::Log log;
+    System simulated(settings(true), std::make_unique<RecordingCalls>(&log));
+    EXPECT_TRUE(simulated.setDesktopSetting(QStringLiteral("org.gnome.desktop.lockdown"),
+        QStringLiteral("disable-command-line"), QStringLiteral("true")));
+    EXPECT_TRUE(log.ran.empty());
+    EXPECT_EQ(simulated.actions(),
+        QStringList { QStringLiteral("gsettings set org.gnome.desktop.lockdown disable-command-line true") });
+
+    System real(settings(false), std::make_unique<RecordingCalls>(&log));
+    EXPECT_TRUE(real.resetDesktopSetting(QStringLiteral("org.gnome.desktop.lockdown"), QStringLiteral("disable-log-out")));
+    log.exitCode = 1;
+    EXPECT_FALSE(real.setDesktopSetting(QStringLiteral("org.gnome.Epiphany.lockdown"),
+        QStringLiteral("disable-save-to-disk"), QStringLiteral("true")));
+    ASSERT_EQ(log.ran.size(), 2u);
+    EXPECT_EQ(log.ran[0].join(u' '), QStringLiteral("gsettings reset org.gnome.desktop.lockdown disable-log-out"));
+    EXPECT_EQ(log.ran[1].join(u' '),
+        QStringLiteral("gsettings set org.gnome.Epiphany.lockdown disable-save-to-disk true"));
+
+    for (const auto &[desktop, gnome] : { std::pair { "ubuntu:GNOME", true }, std::pair { "gnome", true },
+             std::pair { "XFCE", false }, std::pair { "", false }, std::pair { "GNOME-Flashback:Unity", false } }) {
+        SystemSettings s = settings(true);
+        s.desktop = QString::fromLatin1(desktop);
+        EXPECT_EQ(System(s).hasGnomeDesktop(), gnome) << desktop;
+    }
 }
 
 TEST(SystemReal, LaunchStartsProgramsAndOpensDocumentsAndAddresses)

@@ -22,4 +22,21 @@ QStringList programNames(const QString &systemFilesFolder);
 /// trimmed name equals the trimmed `clickedName` is started; returns whether one was.
 bool launchProgram(System &system, const QString &systemFilesFolder, const QString &clickedName);
 
+/// What adding a program to the list came to.
+enum class ProgramAdded { Added, Duplicate, WriteFailed };
+
+/// The editor's check: whether a line's trimmed name equals the trimmed `name`.
+bool programNameExists(const QString &systemFilesFolder, const QString &name);
+/// Appends the line "path | name" (the file is created when missing), unless the
+/// name is in the list already.
+ProgramAdded addProgram(const QString &systemFilesFolder, const QString &path, const QString &name);
+/// Removes every line whose trimmed name equals the trimmed `name`; the other lines
+/// stay as they were, in order. The remaining lines are written to programs2.log,
+/// which is then renamed over programs.log, so an interruption leaves the old or
+/// the new list, never a cut one. A missing list is left missing. False when the
+/// list could not be replaced (the old one is then unchanged).
+bool deleteProgram(const QString &systemFilesFolder, const QString &name);
+/// Whether `path` is a file this system can start as a program.
+bool isStartableProgram(const QString &path);
+
 } // namespace vorlane

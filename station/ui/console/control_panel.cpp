@@ -1,10 +1,14 @@
 #include "console/control_panel.h"
 
+#include "config/advertisement_editor.h"
+#include "config/program_editor.h"
+#include "config/restrictions_window.h"
 #include "config/station_text.h"
 #include "console/about_box.h"
 #include "console/charges.h"
 #include "console/remote_command.h"
 #include "db/values.h"
+#include "records/rates_editor.h"
 #include "startup/station_context.h"
 #include "startup/station_navigator.h"
 
@@ -262,9 +266,32 @@ void ControlPanel::buildMenus()
 
     // The records, configuration and report windows are not part of this
     // program yet: their items are shown but cannot be chosen.
-    for (QAction *pending : {m_managersAction, member, password, m_ratesAction, programs, advertisement,
-                             systemSecurity, explorer, surfing, slotUsage})
+    for (QAction *pending : {m_managersAction, member, password, surfing, slotUsage})
         pending->setEnabled(false);
+
+    connect(m_ratesAction, &QAction::triggered, this, [this] {
+        auto *editor = new RatesEditor(m_context);
+        editor->load();
+        openWindow(editor);
+    });
+    connect(programs, &QAction::triggered, this, [this] {
+        auto *editor = new ProgramEditor(m_context);
+        openWindow(editor);
+        editor->activate();
+    });
+    for (const auto &[action, kind] : {std::pair{systemSecurity, RestrictionsWindow::Kind::System},
+                                       std::pair{explorer, RestrictionsWindow::Kind::Explorer}}) {
+        connect(action, &QAction::triggered, this, [this, kind] {
+            auto *window = new RestrictionsWindow(m_context, kind);
+            window->activate();
+            openWindow(window);
+        });
+    }
+    connect(advertisement, &QAction::triggered, this, [this] {
+        auto *editor = new AdvertisementEditor(m_context);
+        openWindow(editor);
+        editor->activate();
+    });
 
     connect(exitPanel, &QAction::triggered, this, &ControlPanel::mnuExit_Click);
     connect(closeVorlane, &QAction::triggered, this, &ControlPanel::mnuClose_Click);
@@ -276,6 +303,21 @@ void ControlPanel::buildMenus()
         // The about box leaves the control panel visible.
         openSubWindow(new AboutBox(m_context, this), false);
     });
+}
+
+void ControlPanel::openWindow(QWidget *window)
+{
+    // The control panel steps aside while one of its windows is open and comes
+    // back, refreshed by its activation, when that window goes.
+    window->setAttribute(Qt::WA_DeleteOnClose);
+    connect(window, &QObject::destroyed, this, [this] {
+        if (m_unloaded)
+            return;
+        show();
+        activate();
+    });
+    hide();
+    window->show();
 }
 
 void ControlPanel::buildStatusBar()

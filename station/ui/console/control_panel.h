@@ -116,6 +116,8 @@ private:
     bool isAdministrator() const;
     QString notesFile() const;
     void openDateTimeSettings();
+    /// Hides the control panel while `window` is open; shows it again when it closes.
+    void openWindow(QWidget *window);
 
     StationContext &m_context;
     RemoteCommandSender *m_sender = nullptr;
