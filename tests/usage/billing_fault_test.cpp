@@ -56,19 +56,24 @@ protected:
         tick(*timer, kTwentyMinutes);
         timer->lbltmr2_Click();
     }
+
+    /// A guest period of twenty minutes whose logout meets `blocker`'s exclusive lock;
+    /// whether the logout said it saved cleanly.
+    bool periodEndedUnderLock(db::Connection &blocker)
+    {
+        blocker.open(f.folders.databaseFile());
+        auto timer = start();
+        tick(*timer, kTwentyMinutes);
+        blocker.execute(QStringLiteral("BEGIN EXCLUSIVE"));
+        timer->lbltmr2_Click();
+        return timer->savedCleanly();
+    }
 };
 
 TEST_F(BillingFault, DatabaseLockedAcrossTheLogoutThenReleased)
 {
     db::Connection blocker;
-    blocker.open(f.folders.databaseFile());
-    {
-        auto timer = start();
-        tick(*timer, kTwentyMinutes);
-        blocker.execute(QStringLiteral("BEGIN EXCLUSIVE"));
-        timer->lbltmr2_Click();
-        EXPECT_FALSE(timer->savedCleanly());
-    }
+    EXPECT_FALSE(periodEndedUnderLock(blocker));
     EXPECT_EQ(connection->busyTimeout(), 30000) << "the short wait of a bill is its own";
     EXPECT_TRUE(pending().isPending());
     EXPECT_TRUE(pending().retryTimer()->isActive());
@@ -176,13 +181,7 @@ TEST_F(BillingFault, RegistryStoreUnwritableDuringThePeriod)
 TEST_F(BillingFault, ASecondGuestWaitsForThePendingBill)
 {
     db::Connection blocker;
-    blocker.open(f.folders.databaseFile());
-    {
-        auto timer = start();
-        tick(*timer, kTwentyMinutes);
-        blocker.execute(QStringLiteral("BEGIN EXCLUSIVE"));
-        timer->lbltmr2_Click();
-    }
+    periodEndedUnderLock(blocker);
     const QString firstStart = value(QStringLiteral("PeriodStart")).toString();
     auto lock = lockScreen();
     EXPECT_TRUE(statusLine(*lock).startsWith(QStringLiteral("A bill is pending")))

@@ -301,22 +301,28 @@ void ControlPanel::buildMenus()
     });
     connect(about, &QAction::triggered, this, [this] {
         // The about box leaves the control panel visible.
-        openSubWindow(new AboutBox(m_context, this), false);
+        openWindow(new AboutBox(m_context, this), false);
     });
 }
 
-void ControlPanel::openWindow(QWidget *window)
+void ControlPanel::openWindow(QWidget *window, bool hidePanel)
 {
     // The control panel steps aside while one of its windows is open and comes
-    // back, refreshed by its activation, when that window goes.
+    // back, refreshed by its activation (caption, summary tick, first row
+    // deselected, notes reloaded), when that window goes.
     window->setAttribute(Qt::WA_DeleteOnClose);
+    m_subWindows.removeAll(nullptr);
+    m_subWindows << window;
     connect(window, &QObject::destroyed, this, [this] {
         if (m_unloaded)
             return;
         show();
+        raise();
+        activateWindow();
         activate();
     });
-    hide();
+    if (hidePanel)
+        hide();
     window->show();
 }
 
@@ -419,26 +425,6 @@ void ControlPanel::activate()
         first->setSelected(false);
 
     loadNotes();
-}
-
-void ControlPanel::openSubWindow(QWidget *window, bool hidePanel)
-{
-    window->setAttribute(Qt::WA_DeleteOnClose);
-    m_subWindows.removeAll(nullptr);
-    m_subWindows << window;
-    // Coming back to the front runs the activation again: caption, summary tick,
-    // first row deselected, notes reloaded from the file.
-    connect(window, &QObject::destroyed, this, [this] {
-        if (m_unloaded)
-            return;
-        show();
-        raise();
-        activateWindow();
-        activate();
-    });
-    if (hidePanel)
-        hide();
-    window->show();
 }
 
 void ControlPanel::refresh()

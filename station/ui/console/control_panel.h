@@ -66,11 +66,6 @@ public:
     void load();
     /// Every time the window comes to the front: caption, summary tick, notes.
     void activate();
-    /// Shows a window opened from the menus, hiding the control panel first when
-    /// `hidePanel`; when that window closes the control panel comes back to the
-    /// front and runs its activation.
-    void openSubWindow(QWidget *window, bool hidePanel = true);
-
     /// Closes the control panel and the station program.
     void mnuClose_Click();
 
@@ -116,8 +111,10 @@ private:
     bool isAdministrator() const;
     QString notesFile() const;
     void openDateTimeSettings();
-    /// Hides the control panel while `window` is open; shows it again when it closes.
-    void openWindow(QWidget *window);
+    /// Shows a window opened from the menus, hiding the control panel first when
+    /// `hidePanel`; when that window closes the control panel comes back to the
+    /// front and runs its activation.
+    void openWindow(QWidget *window, bool hidePanel = true);
 
     StationContext &m_context;
     RemoteCommandSender *m_sender = nullptr;
