@@ -24,6 +24,16 @@ bool Error::notADatabase() const
     return m_code == SQLITE_NOTADB;
 }
 
+bool Error::isBusy() const
+{
+    return m_code == SQLITE_BUSY || m_code == SQLITE_LOCKED;
+}
+
+bool Error::isReadOnly() const
+{
+    return m_code == SQLITE_READONLY || m_code == SQLITE_PERM;
+}
+
 namespace detail {
 
 void throwLast(sqlite3 *db, int rc)

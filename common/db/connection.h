@@ -18,6 +18,10 @@ public:
     /// The file opened is no database at all (junk, or empty).
     bool notADatabase() const;
     QString description() const { return m_description; }
+    /// Another connection holds a lock this one needed: the database is there, only busy.
+    bool isBusy() const;
+    /// The file or its folder cannot be written.
+    bool isReadOnly() const;
 
 private:
     int m_code;

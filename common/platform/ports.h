@@ -1,11 +1,17 @@
 #pragma once
 
+#include <QHostAddress>
 #include <QtGlobal>
 
 namespace vorlane::ports {
 
 /// $VORLANE_PORT_OFFSET shifts all four ports together, so tests can run side by side.
 int offset();
+
+/// The address every station socket binds: $VORLANE_LISTEN_ADDRESS when set, so that
+/// several stations (each named by its own loopback address) run side by side on one
+/// computer; every address otherwise.
+QHostAddress listenAddress();
 
 /// Station's remote-command listener.
 inline quint16 stationCommand() { return quint16(45670 + offset()); }

@@ -67,8 +67,9 @@ bool ServerApp::start()
     m_timePublisher = std::make_unique<TimePublisher>(m_context);
     m_timePublisher->load();
 
+    // Its member list is filled when it is first shown after a sign-in, not now:
+    // the first sign-in then sees the accounts stuck at that moment.
     m_main = std::make_unique<ServerMainWindow>(m_context);
-    m_main->load();
     connect(m_main.get(), &ServerMainWindow::shutdownConfirmed, this, &ServerApp::shutdown);
     connect(m_main.get(), &ServerMainWindow::backupRequested, this, &ServerApp::showBackupWindow);
     m_main->setBackupAvailable(true);
@@ -86,6 +87,10 @@ void ServerApp::showMainWindow()
 {
     if (!m_main)
         return;
+    if (!m_mainLoaded) {
+        m_mainLoaded = true;
+        m_main->load();
+    }
     m_main->setWindowState(m_main->windowState() & ~Qt::WindowMinimized);
     m_main->showNormal();
     m_main->raise();

@@ -69,6 +69,7 @@ private:
     std::unique_ptr<TimePublisher> m_timePublisher;
     std::unique_ptr<ServerLoginWindow> m_login;
     std::unique_ptr<ServerMainWindow> m_main;
+    bool m_mainLoaded = false;
     std::unique_ptr<BackupWindow> m_backup;
 };
 

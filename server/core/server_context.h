@@ -27,7 +27,7 @@ public:
     /// CloseDatabase: closes the shared connection when it is open; errors are passed over.
     void closeDatabase();
 
-    QString signedInName; // the login typed at the last successful sign-in
+    QString signedInName; // the login of the last successful sign-in, as the account stores it
     bool trayIconShown = false; // from the first activation of the sign-in window until shutdown
     QSize twipsPerPixel { 15, 15 }; // read when the start-up window is first shown
     QString settingsFile; // the per-user settings (backup history); empty: the user's own

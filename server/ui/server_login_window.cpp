@@ -213,8 +213,12 @@ void ServerLoginWindow::Command1_Click()
     const bool administrator = login == QLatin1String(kAdministrator);
     try {
         db::Recordset rs(m_context.connection(),
-            administrator ? QStringLiteral("Select ad_login,ad_passwd from Admnlog_master where ad_login=?")
-                          : QStringLiteral("Select mg_login,mgpasswd from manager_master where mg_login=?"),
+            // Logins compare without regard to case, as the original database did;
+            // passwords compare exactly.
+            administrator ? QStringLiteral(
+                "Select ad_login,ad_passwd from Admnlog_master where ad_login=? collate nocase")
+                          : QStringLiteral(
+                              "Select mg_login,mgpasswd from manager_master where mg_login=? collate nocase"),
             { login });
         if (rs.eof()) {
             m_context.prompter().inform(QStringLiteral("Invalid login"), MessageIcon::Exclamation,
@@ -227,7 +231,8 @@ void ServerLoginWindow::Command1_Click()
             m_password->setFocus();
             m_password->selectAll();
         } else {
-            m_context.signedInName = m_login->text();
+            // The account as stored, so that its activation finds the row again.
+            m_context.signedInName = rs.field(0).toString();
             m_login->clear();
             m_password->clear();
             minimize();

@@ -282,6 +282,34 @@ TEST_F(ControlPanelTest, SaveWritesTheSixChargesToTheSelectedRow)
               QStringLiteral("35.25"));
 }
 
+// The total box can hold a figure from an earlier row (a stored total other than 0
+// keeps the box, and empty boxes stop the recalculation): the saved total is still
+// the sum of what is saved, and the box shows it afterwards.
+TEST_F(ControlPanelTest, SaveWritesTheSumOfTheSavedChargesAsTotal)
+{
+    addStation(QStringLiteral("PC1"), 1, QStringLiteral(" "), 0);
+    connection->execute(
+        QStringLiteral("insert into machine_master2 values (?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?)"),
+        { QStringLiteral("127.0.0.1"), QStringLiteral("guest"), QStringLiteral("10:00:00 AM"),
+            QStringLiteral(" "), QStringLiteral("PC2"), 1, QStringLiteral("30"), QStringLiteral("0 : 5 : 0"),
+            QStringLiteral("12/08/2026"), QStringLiteral("Slot I"), QVariant(), 2.5, QVariant(), QVariant(),
+            QVariant(), 99 });
+    auto panel = open();
+    selectRow(*panel, 0);
+    selectRow(*panel, 1);
+    auto *total = child<QLineEdit>(*panel, "txtTotal");
+    EXPECT_EQ(total->text(), QStringLiteral(" 30")); // recalculated before the snacks arrived
+    panel->cmdSave_Click();
+
+    db::Recordset rs(*connection,
+        QStringLiteral("Select printing,snacks,total from machine_master2 where machinename=?"),
+        { QStringLiteral("PC2") });
+    EXPECT_EQ(rs.field(0).toDouble(), 0);
+    EXPECT_EQ(rs.field(1).toDouble(), 2.5);
+    EXPECT_EQ(rs.field(2).toDouble(), 32.5);
+    EXPECT_EQ(total->text(), QStringLiteral(" 32.5"));
+}
+
 TEST_F(ControlPanelTest, SaveRefusesChargesThatAreNotNumbers)
 {
     addStation(QStringLiteral("PC1"), 1);
@@ -313,6 +341,35 @@ TEST_F(ControlPanelTest, GuestSummaryShowsTodayAndFollowsTheStoredTick)
                                               QStringLiteral("Summary")).toUInt(), 1u);
     panel->activate();
     EXPECT_TRUE(frame->isVisible());
+}
+
+// Closing the about box brings the control panel back to the front with its whole
+// activation, as every window the menus open does.
+TEST_F(ControlPanelTest, ComingBackFromTheAboutBoxRunsTheActivation)
+{
+    addStation(QStringLiteral("PC1"), 0);
+    auto panel = open();
+    auto *notes = child<QTextEdit>(*panel, "txtNotes");
+    notes->setPlainText(QStringLiteral("Saved note"));
+    panel->Command4_Click();
+    notes->setPlainText(QStringLiteral("typed, never saved"));
+    selectRow(*panel, 0);
+    fixture.registry->regsetvalue(RegRoot::CurrentUser, QString::fromLatin1(kSettingsKey),
+        QStringLiteral("Summary"), quint32(0), REG_DWORD);
+    panel->setWindowTitle(QString());
+
+    child<QAction>(*panel, "mnuAbout")->trigger();
+    auto *about = panel->findChild<QWidget *>(QStringLiteral("frmAbout"));
+    ASSERT_NE(about, nullptr);
+    EXPECT_TRUE(panel->isVisible());
+    about->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+
+    EXPECT_EQ(panel->findChild<QWidget *>(QStringLiteral("frmAbout")), nullptr);
+    EXPECT_EQ(panel->windowTitle(), QStringLiteral("Vorlane Control Panel - [administrator]"));
+    EXPECT_FALSE(child<QGroupBox>(*panel, "Frame2")->isVisible());
+    EXPECT_FALSE(child<QTreeWidget>(*panel, "lv")->topLevelItem(0)->isSelected());
+    EXPECT_EQ(notes->toPlainText(), QStringLiteral("Saved note"));
 }
 
 TEST_F(ControlPanelTest, DayWithoutGuestsLeavesTheSummaryEmpty)

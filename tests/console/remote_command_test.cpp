@@ -32,16 +32,14 @@ TEST(RemoteCommandTest, PayloadsAndTheirSingleByteText)
     EXPECT_EQ(remote_command::guestSignInPayload(), QStringLiteral("4"));
     EXPECT_EQ(remote_command::shutdownPayload(), QStringLiteral("9"));
 
-    // One byte a character in the western code page, both ways.
-    const QString western = QStringLiteral("1\u00e9\u00ff\u20ac\u2019\u0178");
-    const QByteArray bytes = remote_command::encode(western);
-    EXPECT_EQ(bytes, QByteArray("1\xe9\xff\x80\x92\x9f"));
-    EXPECT_EQ(remote_command::decode(bytes), western);
-    // Outside the code page: one "?" a character, even beyond the 16-bit range.
-    EXPECT_EQ(remote_command::encode(QStringLiteral("1\u4e2d\U0001F600.")), QByteArray("1??."));
-    // The code page's holes come back as the control characters of the same number.
-    EXPECT_EQ(remote_command::decode(QByteArray("\x81\x8d")), QStringLiteral("\u0081\u008d"));
-    EXPECT_EQ(remote_command::encode(QStringLiteral("\u0081\u0080")), QByteArray("\x81?"));
+    // UTF-8 both ways, beyond the western code page too; a datagram that is not
+    // UTF-8 (an older control panel) is read as Windows-1252, one character a byte.
+    const QString text = QStringLiteral("1Caf\u00e9 \u2014 \u20ac5 \u4e2d\U0001F600");
+    EXPECT_EQ(remote_command::encode(text), text.toUtf8());
+    EXPECT_EQ(remote_command::decode(text.toUtf8()), text);
+    EXPECT_EQ(remote_command::decode(QByteArray("1\xe9\xff\x80\x92\x9f\x81")),
+        QStringLiteral("1\u00e9\u00ff\u20ac\u2019\u0178\u0081"));
+    EXPECT_EQ(remote_command::decode(QByteArray("1\xe2\x80\x94")), QStringLiteral("1\u2014"));
 }
 
 TEST(RemoteCommandTest, SendsOneDatagramFromThePanelPortToTheStationPort)
@@ -57,7 +55,7 @@ TEST(RemoteCommandTest, SendsOneDatagramFromThePanelPortToTheStationPort)
         ASSERT_TRUE(sender.send(name, remote_command::messagePayload(QStringLiteral("Caf\u00e9"))));
         ASSERT_TRUE(waitForDatagram(station));
         const QNetworkDatagram datagram = station.receiveDatagram();
-        EXPECT_EQ(datagram.data(), QByteArray("1Caf\xe9"));
+        EXPECT_EQ(datagram.data(), QByteArray("1Caf\xc3\xa9"));
         EXPECT_EQ(datagram.senderPort(), ports::controlPanel());
         EXPECT_FALSE(station.hasPendingDatagrams());
     }

@@ -108,6 +108,19 @@ QProcessEnvironment Installation::stationEnvironment() const
     return env;
 }
 
+QProcessEnvironment Installation::stationEnvironment(const QString &address) const
+{
+    QProcessEnvironment env = environment();
+    QDir(root.path()).mkpath(address);
+    const QString folder = QDir(root.path()).filePath(address);
+    env.insert(QStringLiteral("VORLANE_HOME"), folder);
+    env.insert(QStringLiteral("VORLANE_REGISTRY_DIR"), folder + QStringLiteral("/registry"));
+    env.insert(QStringLiteral("VORLANE_SYSTEM_DIR"), folder + QStringLiteral("/system"));
+    env.insert(QStringLiteral("VORLANE_COMPUTERNAME"), address);
+    env.insert(QStringLiteral("VORLANE_LISTEN_ADDRESS"), address);
+    return env;
+}
+
 bool Installation::initDatabase(QByteArray *output)
 {
     QProcess init;
@@ -149,8 +162,13 @@ QByteArray Installation::discover()
 
 int Installation::runStation(const QStringList &arguments, QByteArray *output)
 {
+    return runStation(arguments, output, stationEnvironment());
+}
+
+int Installation::runStation(const QStringList &arguments, QByteArray *output, const QProcessEnvironment &env)
+{
     QProcess process;
-    process.setProcessEnvironment(stationEnvironment());
+    process.setProcessEnvironment(env);
     process.start(stationExecutable(), arguments);
     const bool ended = process.waitForFinished(60000);
     *output = process.readAllStandardOutput() + process.readAllStandardError();

@@ -42,6 +42,9 @@ public:
     QProcessEnvironment environment() const;
     QProcessEnvironment serverEnvironment() const;
     QProcessEnvironment stationEnvironment() const;
+    /// Another station beside the first: its own folders below `address`, its computer
+    /// name and every socket bound to that loopback address.
+    QProcessEnvironment stationEnvironment(const QString &address) const;
 
     /// `vorlane-server --init-database` (administrator password "admin", guest password "guestpw").
     bool initDatabase(QByteArray *output);
@@ -51,6 +54,7 @@ public:
 
     /// `vorlane ARGUMENTS` run to its end; the exit code (-1 when it did not end normally).
     int runStation(const QStringList &arguments, QByteArray *output);
+    int runStation(const QStringList &arguments, QByteArray *output, const QProcessEnvironment &env);
     /// `vorlane --setup --server localhost ARGUMENTS`.
     bool setUpStation(const QStringList &arguments, QByteArray *output);
     void startStation(QProcess &process, QProcess::ProcessChannelMode mode = QProcess::SeparateChannels);

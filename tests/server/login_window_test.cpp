@@ -49,7 +49,7 @@ protected:
     QPushButton *cancel = nullptr;
 };
 
-TEST_F(LoginWindowTest, AdministratorAndManagersSignInAndTheNameIsKeptAsTyped)
+TEST_F(LoginWindowTest, AdministratorAndManagersSignInWhateverTheLoginsCase)
 {
     EXPECT_EQ(window->windowTitle(), QStringLiteral("Vorlane Server: Login Screen"));
     EXPECT_TRUE(signIn(QStringLiteral("administrator"), QStringLiteral("admin")));
@@ -59,8 +59,13 @@ TEST_F(LoginWindowTest, AdministratorAndManagersSignInAndTheNameIsKeptAsTyped)
 
     fixture.addManager(QStringLiteral("bob"), QStringLiteral("pw1"));
     EXPECT_TRUE(signIn(QStringLiteral(" bob "), QStringLiteral("pw1 ")));
-    EXPECT_EQ(fixture.context->signedInName, QStringLiteral(" bob "));
+    EXPECT_EQ(fixture.context->signedInName, QStringLiteral("bob"));
+    // The login's case does not matter (the account's own spelling is kept); the password's does.
+    EXPECT_TRUE(signIn(QStringLiteral("BoB"), QStringLiteral("pw1")));
+    EXPECT_EQ(fixture.context->signedInName, QStringLiteral("bob"));
     EXPECT_TRUE(fixture.prompter.boxes().empty());
+    EXPECT_FALSE(signIn(QStringLiteral("bob"), QStringLiteral("PW1")));
+    EXPECT_EQ(fixture.prompter.last().text, QStringLiteral("Invalid password"));
 }
 
 TEST_F(LoginWindowTest, AdministratorInAnotherCapitalisationIsLookedUpAsAManager)

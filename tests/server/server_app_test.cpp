@@ -14,6 +14,7 @@
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QSignalSpy>
 #include <QTimer>
 #include <QUdpSocket>
@@ -126,6 +127,9 @@ TEST(ServerStartUp, RunsToTheSignInWindowThenSignsInAndShutsDown)
     EXPECT_TRUE(login->isVisible());
     EXPECT_TRUE(login->isMinimized());
 
+    // A member stuck in use after the server started is listed at the first sign-in.
+    fixture.connection().execute(QStringLiteral(
+        "insert into client_master (cl_login, cl_passwd, cl_status) values ('carol', 'pw', 1)"));
     login->findChild<QLineEdit *>(QStringLiteral("txtlogin"))->setText(QStringLiteral("administrator"));
     login->findChild<QLineEdit *>(QStringLiteral("txtpas"))->setText(QStringLiteral("admin"));
     login->Command1_Click();
@@ -133,6 +137,9 @@ TEST(ServerStartUp, RunsToTheSignInWindowThenSignsInAndShutsDown)
     EXPECT_TRUE(main->isVisible());
     EXPECT_FALSE(main->isMinimized());
     EXPECT_EQ(main->windowTitle(), QStringLiteral("Vorlane Server - (administrator)"));
+    auto *members = main->findChild<QListWidget *>(QStringLiteral("Combo1"));
+    ASSERT_EQ(members->count(), 1);
+    EXPECT_EQ(members->item(0)->text(), QStringLiteral("carol"));
     ASSERT_TRUE(main->findChild<QLabel *>(QStringLiteral("Label5"))->isEnabled());
     main->Label5_Click();
     ASSERT_NE(app->backupWindow(), nullptr);

@@ -6,6 +6,7 @@
 #include "platform/ports.h"
 
 #include <QDir>
+#include <QFile>
 #include <QLabel>
 #include <QTest>
 #include <QTimer>
@@ -206,6 +207,46 @@ TEST(ConnectionWindow, DatabaseThatCannotBeOpenedKeepsTheServer)
     EXPECT_EQ(f.serverValue("VLSSpec").toUInt(), 1u);
     EXPECT_EQ(f.navigator.calls, QStringList { QStringLiteral("quit 1") });
     EXPECT_FALSE(f.context->connection().isOpen());
+}
+
+// A damaged registry store and a database file that is no database each say what is
+// wrong and where, instead of asking for a server name or blaming the network; the
+// station ends with a failure either way.
+TEST(ConnectionWindow, ADamagedRegistryOrDatabaseFileIsNamed)
+{
+    {
+        ConnectionFixture f;
+        f.setServer(QStringLiteral("localhost"));
+        QFile store(f.registry->storeFile(RegRoot::CurrentUser));
+        ASSERT_TRUE(store.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        store.write("Windows Registry Editor Version "
+                    "5.00\n\n[HKEY_CURRENT_USER\\Software\\Vorlane\\Server]\n\"VLServer\"=\"lo");
+        store.close();
+        f.window->activate();
+        ASSERT_EQ(f.prompter.boxes().size(), 1u);
+        EXPECT_TRUE(f.prompter.last().text.contains(f.registry->storeFile(RegRoot::CurrentUser)))
+            << f.prompter.last().text.toStdString();
+        EXPECT_EQ(f.navigator.calls, QStringList { QStringLiteral("quit 1") });
+    }
+    {
+        ConnectionFixture f;
+        const QString folder = QDir(f.folders.root()).filePath(QStringLiteral("junk-server"));
+        QDir().mkpath(folder + QStringLiteral("/systemfiles"));
+        QFile junk(folder + QStringLiteral("/systemfiles/vlsystem.mdb"));
+        ASSERT_TRUE(junk.open(QIODevice::WriteOnly));
+        junk.write(QByteArray(4096, 'x'));
+        junk.close();
+        FakeResponder responder(folder.toLocal8Bit());
+        f.setServer(QStringLiteral("localhost"));
+        f.window->activate();
+        ASSERT_TRUE(f.waitForOutcome());
+        ASSERT_EQ(f.prompter.boxes().size(), 1u);
+        EXPECT_TRUE(
+            f.prompter.last().text.startsWith(QStringLiteral("The system database file is not a database")))
+            << f.prompter.last().text.toStdString();
+        EXPECT_TRUE(f.prompter.last().text.contains(QStringLiteral("junk-server/systemfiles/vlsystem.mdb")));
+        EXPECT_EQ(f.navigator.calls, QStringList { QStringLiteral("quit 1") });
+    }
 }
 
 TEST(ConnectionWindow, ReplyOpensTheDatabaseSetsTheStationAndHandsOver)

@@ -1,9 +1,14 @@
 #include "db/recordset.h"
 #include "db/schema.h"
+#include "startup/timer_record.h"
 #include "support/station_fixture.h"
 #include "usage/guest_billing.h"
 
+#include <QHash>
+
 #include <gtest/gtest.h>
+
+#include <vector>
 
 using namespace vorlane;
 
@@ -61,16 +66,57 @@ TEST(GuestBilling, FirstSecondAndQuarterAndHourBoundaries)
 TEST(GuestBilling, ContinuedPeriodDoesNotChargeTheRunningQuarterTwice)
 {
     GuestBilling billing(kRates);
-    billing.continueFrom(1, 5, 40); // 30 for the first hour + 10 for the running quarter
+    billing.continueFrom(1, 5, 0, 40); // 30 for the first hour + 10 for the running quarter
     EXPECT_EQ(billing.amount(), 40);
     EXPECT_EQ(billing.hourAmount(), 30);
     EXPECT_EQ(afterTicks(1, billing).amount(), 40);
     EXPECT_EQ(afterTicks(59 + 60 * 54, billing).amount(), 60) << "the second hour completes at full price";
 
     GuestBilling firstHour(kRates);
-    firstHour.continueFrom(0, 20, 18);
+    firstHour.continueFrom(0, 20, 30, 18);
     EXPECT_EQ(afterTicks(1, firstHour).amount(), 18);
     EXPECT_EQ(afterTicks(minutes(40), firstHour).amount(), 40);
+}
+
+// A station that dies at any second of a period and continues it from its timer record
+// never charges more than the uninterrupted period would have at the same time shown,
+// and charges the same once the continued minute completes. Every second of three hours
+// is tried, so every quarter turn (x:15:59, x:30:59, x:45:59, x:59:59) is among them.
+TEST(GuestBilling, ContinuationFromAnySecondNeverChargesMoreThanTheUninterruptedPeriod)
+{
+    const GuestRates rates { 10, 18, 25, 30 };
+    // What the timer shows (and its record keeps) after each tick: the time before the
+    // tick's arithmetic, the amount after it.
+    QHash<QString, int> uninterrupted;
+    std::vector<std::pair<QString, int>> records;
+    GuestBilling period(rates);
+    for (int tick = 0; tick < 3 * 3600 + 120; ++tick) {
+        period.advanceSecond();
+        const QString shown = period.counters().text();
+        period.settleTick();
+        uninterrupted.insert(shown, period.amount());
+        records.emplace_back(shown, period.amount());
+    }
+    records.resize(3 * 3600);
+
+    for (const auto &[elapsed, amount] : records) {
+        int h = 0, m = 0, s = 0;
+        TimerRecord::splitElapsed(elapsed, &h, &m, &s);
+        GuestBilling continued(rates);
+        continued.continueFrom(h, m, s, amount);
+        for (int tick = 1; tick <= 61; ++tick) {
+            continued.advanceSecond();
+            const QString shown = continued.counters().text();
+            continued.settleTick();
+            ASSERT_TRUE(uninterrupted.contains(shown)) << shown.toStdString();
+            const int expected = uninterrupted.value(shown);
+            ASSERT_LE(continued.amount(), expected) << "saved " << elapsed.toStdString() << " amount "
+                                                    << amount << ", continued to " << shown.toStdString();
+            if (tick == 61) {
+                ASSERT_EQ(continued.amount(), expected) << "saved " << elapsed.toStdString();
+            }
+        }
+    }
 }
 
 TEST(GuestBilling, TimeLimitAndReminder)

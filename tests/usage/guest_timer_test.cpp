@@ -270,7 +270,7 @@ TEST_F(GuestStation, FailedLogoutLeavesThePeriodOpenForTheNextStart)
     EXPECT_EQ(value(QStringLiteral("Status")).toInt(), 1);
 }
 
-TEST_F(GuestStation, APeriodCountedBeforeALaterFailureIsNotCountedAgain)
+TEST_F(GuestStation, AStationRowThatCannotBeWrittenLeavesThePeriodPendingAndWholeForTheNextStart)
 {
     auto timer = start();
     tick(*timer, 90);
@@ -281,7 +281,8 @@ TEST_F(GuestStation, APeriodCountedBeforeALaterFailureIsNotCountedAgain)
 
     EXPECT_FALSE(timer->savedCleanly());
     EXPECT_EQ(value(QStringLiteral("Status")).toInt(), 1) << "left open for the next start";
-    EXPECT_EQ(guestDay(), (QVariantList { 1, 10 }));
+    EXPECT_EQ(guestDay(), QVariantList())
+        << "the day's total and the station row are written together or not at all";
     {
         LockScreen nextStart(*f.context);
         nextStart.load();

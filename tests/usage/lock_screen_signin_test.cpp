@@ -333,19 +333,41 @@ TEST_F(LockScreenSignIn, TheGuestLoginIsOnlyTheGuestUnderUserAndExactlySo)
     EXPECT_EQ(fixture.navigator.calls, QStringList { QStringLiteral("showControlPanel") });
     EXPECT_EQ(fixture.state().signInKind, QString::fromLatin1(kKindManager));
 
-    // Capitals make a member login, looked up as such.
+    // The guest account in any other case is refused rather than opened as a member's
+    // period, even beside a member of that spelling.
+    addMember(QStringLiteral("GUEST"), QStringLiteral("caps"), 0);
+    for (const auto &[login, password] :
+        { std::pair { "GUEST", "guestpw" }, std::pair { "Guest", "caps" } }) {
+        lock->show();
+        lock->activate();
+        fixture.prompter.clear();
+        fixture.navigator.calls.clear();
+        signIn(User, QString::fromLatin1(login), QString::fromLatin1(password));
+        ASSERT_EQ(fixture.prompter.boxes().size(), 1u) << login;
+        EXPECT_EQ(fixture.prompter.last().text, QStringLiteral("Invalid Login"));
+        EXPECT_TRUE(fixture.navigator.calls.isEmpty());
+    }
+}
+
+// Logins are looked up without regard to case, as the original database did; the
+// account's own spelling is the signed-in login from then on. Passwords compare exactly.
+TEST_F(LockScreenSignIn, LoginsIgnoreCasePasswordsDoNot)
+{
+    signIn(User, QStringLiteral("RAVI"), QStringLiteral("ravi8"));
+    ASSERT_EQ(fixture.prompter.boxes().size(), 1u);
+    EXPECT_EQ(fixture.prompter.last().text, QStringLiteral("Invalid Password"));
+
+    lock->activate();
+    signIn(User, QStringLiteral("Ravi"), QStringLiteral("Ravi8"));
+    EXPECT_EQ(fixture.navigator.calls, QStringList { QStringLiteral("showMemberProfile") });
+    EXPECT_EQ(fixture.state().signedInLogin, QStringLiteral("ravi"));
+
     lock->show();
     lock->activate();
-    fixture.prompter.clear();
-    signIn(User, QStringLiteral("GUEST"), QStringLiteral("guestpw"));
-    ASSERT_EQ(fixture.prompter.boxes().size(), 1u);
-    EXPECT_EQ(fixture.prompter.last().text, QStringLiteral("Invalid Login"));
-
-    addMember(QStringLiteral("GUEST"), QStringLiteral("caps"), 0);
     fixture.navigator.calls.clear();
-    signIn(User, QStringLiteral("GUEST"), QStringLiteral("caps"));
-    EXPECT_EQ(fixture.navigator.calls, QStringList { QStringLiteral("showMemberProfile") });
-    EXPECT_EQ(fixture.state().signInKind, QString::fromLatin1(kKindMember));
+    signIn(Manager, QStringLiteral("MEENA"), QStringLiteral("mgrpw"));
+    EXPECT_EQ(fixture.navigator.calls, QStringList { QStringLiteral("showControlPanel") });
+    EXPECT_EQ(fixture.state().signedInLogin, QStringLiteral("meena"));
 }
 
 TEST_F(LockScreenSignIn, ALoginMadeOfSqlIsJustAnUnknownLogin)

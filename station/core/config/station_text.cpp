@@ -30,6 +30,13 @@ QString fromCp1252(QByteArrayView bytes)
 
 } // namespace
 
+QString decodeUtf8OrCp1252(const QByteArray &bytes)
+{
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringConverter::Flag::Stateless);
+    const QString decoded = utf8.decode(bytes);
+    return utf8.hasError() ? fromCp1252(bytes) : decoded;
+}
+
 QString decodeStationText(const QByteArray &bytes)
 {
     QByteArrayView body(bytes);
@@ -45,9 +52,7 @@ QString decodeStationText(const QByteArray &bytes)
         const qsizetype end = body.indexOf('\n');
         const QByteArrayView line = end < 0 ? body : body.first(end + 1);
         body = body.sliced(line.size());
-        QStringDecoder utf8(QStringDecoder::Utf8, QStringConverter::Flag::Stateless);
-        const QString decoded = utf8.decode(line);
-        text += utf8.hasError() ? fromCp1252(line) : decoded;
+        text += decodeUtf8OrCp1252(line.toByteArray());
     }
     return text;
 }

@@ -26,9 +26,9 @@ QString guestSignInPayload();
 /// "Shutdown".
 QString shutdownPayload();
 
-/// Commands travel as single-byte text in the Windows western code page
-/// (windows-1252), which the stations and older control panels use; a
-/// character outside it is sent as "?".
+/// Commands travel as UTF-8, the code page of a Linux station. A datagram that is
+/// not valid UTF-8 comes from an older control panel and is read as Windows-1252,
+/// as the station's text files are.
 QByteArray encode(const QString &payload);
 QString decode(const QByteArray &datagram);
 

@@ -1,6 +1,7 @@
 #include "startup/station_context.h"
 
 #include "startup/station_navigator.h"
+#include "usage/pending_bill.h"
 
 #include <QDir>
 
@@ -18,6 +19,13 @@ StationContext::StationContext(Registry &registry, System &system, Prompter &pro
 }
 
 StationContext::~StationContext() = default;
+
+PendingBill &StationContext::pendingBill()
+{
+    if (!m_pendingBill)
+        m_pendingBill = std::make_unique<PendingBill>(*this);
+    return *m_pendingBill;
+}
 
 StationNavigator &StationContext::navigator()
 {

@@ -12,7 +12,13 @@
 
 namespace vorlane {
 
+class PendingBill;
 class StationNavigator;
+
+/// How long a statement of the station waits for another station's lock before it
+/// gives up: short, so that ticks and remote commands never stand still behind a
+/// lock. A bill that cannot be written in that time stays pending and is retried.
+inline constexpr int kStationBusyWaitMs = 500;
 
 /// Registry keys of a station (HKEY_CURRENT_USER). The programs never create them:
 /// `vorlane --setup` does.
@@ -44,6 +50,7 @@ struct StationState {
     QString pendingMessage;     // administrator message waiting for the customer
     QString stationAddress;     // dotted IPv4 address through which this station reaches the server
     QString rateClass;          // "Slot I", "Slot II" or "Slot III"
+    QString billingProblem; // why this station cannot write the database; "" when it can
 
     int hours = 0;              // counters of the running period, shared by the timers
     int minutes = 0;
@@ -74,6 +81,9 @@ public:
     StationNavigator &navigator();
     void setNavigator(StationNavigator *navigator) { m_navigator = navigator; }
 
+    /// The bill of an ended period that the database has not taken yet.
+    PendingBill &pendingBill();
+
     /// `systemfiles` below the program folder (programs.log, aid.log, Notes.txt live there).
     QString systemFilesFolder() const;
 
@@ -85,6 +95,7 @@ private:
     std::unique_ptr<db::Connection> m_connection;
     StationState m_state;
     StationNavigator *m_navigator = nullptr;
+    std::unique_ptr<PendingBill> m_pendingBill;
 };
 
 } // namespace vorlane

@@ -101,6 +101,8 @@ QString TimerRecord::remind() const { return readText(QStringLiteral("Remind"));
 // The guest timer has always asked for "continue"; value names are not case-sensitive.
 int TimerRecord::continueFlag() const { return readNumber(QStringLiteral("continue")); }
 
+QString TimerRecord::periodStart() const { return readText(QStringLiteral("PeriodStart")); }
+
 void TimerRecord::setUserId(const QString &value) { writeText(QStringLiteral("UserId"), value); }
 void TimerRecord::setDate(const QString &value) { writeText(QStringLiteral("Date"), value); }
 void TimerRecord::setLoginTime(const QString &value) { writeText(QStringLiteral("LoginTime"), value); }
@@ -112,6 +114,7 @@ void TimerRecord::setStatus(int value) { writeNumber(QStringLiteral("Status"), v
 void TimerRecord::setTimeLimit(const QString &value) { writeText(QStringLiteral("TimeLimit"), value); }
 void TimerRecord::setRemind(const QString &value) { writeText(QStringLiteral("Remind"), value); }
 void TimerRecord::setContinue(int value) { writeNumber(QStringLiteral("Continue"), value); }
+void TimerRecord::setPeriodStart(const QString &value) { writeText(QStringLiteral("PeriodStart"), value); }
 
 void TimerRecord::saveBackup()
 {

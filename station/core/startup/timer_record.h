@@ -30,6 +30,9 @@ public:
     int timeLimit() const;        // text holding a whole number; 0 when absent or unreadable
     QString remind() const;
     int continueFlag() const;     // REG_DWORD read as "continue"; 0 when absent
+    /// When the period first started (ISO date and time with milliseconds): with the
+    /// station, the key of its bill. Ours; empty in records of older programs.
+    QString periodStart() const;
 
     void setUserId(const QString &value);
     void setDate(const QString &value);
@@ -42,6 +45,7 @@ public:
     void setTimeLimit(const QString &value);
     void setRemind(const QString &value);
     void setContinue(int value);
+    void setPeriodStart(const QString &value);
 
     /// SaveKeyToFile of the timer key into the backup file; failures ignored.
     void saveBackup();

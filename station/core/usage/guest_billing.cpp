@@ -48,7 +48,10 @@ std::optional<GuestRates> loadRates(
                 return refuse(unreadable);
         }
         return rates;
-    } catch (const db::Error &) {
+    } catch (const db::Error &error) {
+        // Another station's lock is no lost database: the guest only waits a moment.
+        if (error.isBusy())
+            return refuse(QString::fromLatin1(kDatabaseBusy));
         if (databaseError)
             *databaseError = true;
         return refuse(unreadable);
@@ -62,13 +65,16 @@ void GuestBilling::startNew()
     m_hourAmount = 0;
 }
 
-void GuestBilling::continueFrom(int hours, int minutes, int previousAmount)
+void GuestBilling::continueFrom(int hours, int minutes, int savedSeconds, int previousAmount)
 {
     m_counters = { hours, minutes, 0 };
     m_amount = previousAmount;
     // The saved amount already holds the running hour's quarter; taking it as the price
-    // of the completed hours alone would charge that quarter a second time.
-    m_hourAmount = hours >= 1 ? std::max(0, previousAmount - runningHourPrice(minutes)) : previousAmount;
+    // of the completed hours alone would charge that quarter a second time. A record
+    // saved in the second the minute turned (x:15:59) holds the old minute with the next
+    // minute's amount, so that minute's price is the one to take away.
+    const int pricedMinute = savedSeconds >= 59 ? minutes + 1 : minutes;
+    m_hourAmount = hours >= 1 ? std::max(0, previousAmount - runningHourPrice(pricedMinute)) : previousAmount;
 }
 
 void GuestBilling::settleTick()

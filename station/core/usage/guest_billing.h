@@ -22,6 +22,9 @@ inline constexpr const char *kSlotOne = "Slot I";
 inline constexpr const char *kSlotTwo = "Slot II";
 inline constexpr const char *kSlotThree = "Slot III";
 
+/// Told to a customer whose sign-in met another station's lock on the database.
+inline constexpr const char *kDatabaseBusy = "The database is busy; please try again in a moment.";
+
 /// The select of the rate table of `rateClass`, or "" when it is none of the three classes.
 QString ratequery(const QString &rateClass);
 
@@ -52,9 +55,10 @@ public:
     /// A new period: every counter and amount 0.
     void startNew();
     /// Continues a saved period at `hours` and `minutes` (seconds 0) whose amount so far
-    /// was `previousAmount`. Call after the rates are set: the hour amount is the previous
-    /// amount without the running hour's price, so the running hour is not charged twice.
-    void continueFrom(int hours, int minutes, int previousAmount);
+    /// was `previousAmount`; `savedSeconds` are the seconds of the saved time. Call after
+    /// the rates are set: the hour amount is the previous amount without the running
+    /// hour's price, so the running hour is not charged twice.
+    void continueFrom(int hours, int minutes, int savedSeconds, int previousAmount);
 
     /// The first step of a tick: one second more.
     void advanceSecond() { m_counters.advanceSecond(); }

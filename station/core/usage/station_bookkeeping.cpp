@@ -6,6 +6,8 @@
 #include "platform/attempt.h"
 #include "startup/station_context.h"
 #include "startup/timer_record.h"
+#include "usage/pending_bill.h"
+#include "usage/period_ledger.h"
 
 #include <algorithm>
 #include <exception>
@@ -44,15 +46,29 @@ void StationBookkeeping::checktimer()
         m_previous.amount = record.amount();
         status = record.status();
     });
+    // A bill an earlier run could not write goes first: it is the ending of the
+    // period the record may still describe.
+    PendingBill &pending = m_context.pendingBill();
+    if (pending.isPending())
+        attempt([&] { pending.retry(); });
+    attempt([&] { status = record.status(); });
     if (status == 0)
         return;
 
     if (m_previous.userId.trimmed() != kGuestLogin) {
         closeMemberPeriod();
-    } else if (m_previous.written.isEmpty()) {
-        // An amount that is not a number counts as 0: the guest still counts for the day.
-        // A period whose logout already added it to the day (`Written`) is not added again.
-        saverecord(db::toWholeNumber(m_previous.amount), m_previous.date);
+    } else if (!m_previous.written.isEmpty() && record.periodStart().isEmpty()) {
+        // An older program's logout added this period to the day (`Written`) before it
+        // failed; the ledger does not know it, so it is not added again.
+    } else {
+        // The ledger knows whether the period was counted: a period written before
+        // the crash is not added again, and one that cannot be written now stays
+        // pending (`Status` 1) until it is.
+        attempt([&] {
+            pending.settle(
+                guestBillFromRecord(record, m_context.state().computerName, m_context.clock().today()));
+        });
+        return;
     }
 
     attempt([&] { record.setStatus(0); });
@@ -179,6 +195,15 @@ void StationBookkeeping::addmachine()
         row.update();
         row.close();
     });
+}
+
+void StationBookkeeping::checkBilling()
+{
+    StationState &state = m_context.state();
+    QString why;
+    state.billingProblem.clear();
+    if (m_context.connection().isOpen() && !PeriodLedger::canWrite(m_context.connection(), &why))
+        state.billingProblem = why.isEmpty() ? QStringLiteral("the database refuses to be written") : why;
 }
 
 void StationBookkeeping::delmachine()

@@ -46,6 +46,11 @@ public:
     /// blanks and today's date.
     void addmachine();
 
+    /// Checks at registration that this station can write the database; when it
+    /// cannot, the cause goes into the station state (`billingProblem`), sign-ins
+    /// of customers are refused and the control panel shows the station unable to bill.
+    void checkBilling();
+
     /// Removes the station's row from `machine_master2`.
     void delmachine();
 

@@ -5,6 +5,7 @@
 #include "config/restrictions_window.h"
 #include "config/station_text.h"
 #include "console/about_box.h"
+#include "console/charges.h"
 #include "console/remote_command.h"
 #include "console/report_launcher.h"
 #include "db/values.h"
@@ -27,6 +28,7 @@
 #include <QListWidget>
 #include <QMenuBar>
 #include <QMouseEvent>
+#include <QPointer>
 #include <QPushButton>
 #include <QStatusBar>
 #include <QTextEdit>
@@ -194,7 +196,14 @@ ControlPanel::ControlPanel(StationContext &context, QWidget *parent)
     connect(m_commands, &QListWidget::itemClicked, this, &ControlPanel::List1_Click);
 }
 
-ControlPanel::~ControlPanel() = default;
+ControlPanel::~ControlPanel()
+{
+    // Sub-windows still open go with the control panel; they must not call it back.
+    for (const QPointer<QWidget> &window : std::as_const(m_subWindows)) {
+        if (window)
+            disconnect(window, nullptr, this, nullptr);
+    }
+}
 
 QWidget *ControlPanel::buildCharges()
 {
@@ -298,24 +307,29 @@ void ControlPanel::buildMenus()
         m_context.system().openUrl(QDir(m_context.system().programFolder()).filePath(QStringLiteral("systemfiles/vlhelp.chm")));
     });
     connect(about, &QAction::triggered, this, [this] {
-        auto *box = new AboutBox(m_context, this);
-        box->setAttribute(Qt::WA_DeleteOnClose);
-        box->show();
+        // The about box leaves the control panel visible.
+        openWindow(new AboutBox(m_context, this), false);
     });
 }
 
-void ControlPanel::openWindow(QWidget *window)
+void ControlPanel::openWindow(QWidget *window, bool hidePanel)
 {
     // The control panel steps aside while one of its windows is open and comes
-    // back, refreshed by its activation, when that window goes.
+    // back, refreshed by its activation (caption, summary tick, first row
+    // deselected, notes reloaded), when that window goes.
     window->setAttribute(Qt::WA_DeleteOnClose);
+    m_subWindows.removeAll(nullptr);
+    m_subWindows << window;
     connect(window, &QObject::destroyed, this, [this] {
         if (m_unloaded)
             return;
         show();
+        raise();
+        activateWindow();
         activate();
     });
-    hide();
+    if (hidePanel)
+        hide();
     window->show();
 }
 
@@ -442,6 +456,10 @@ void ControlPanel::refresh()
                     bool ok = false;
                     const double status = db::toDouble(value, &ok);
                     item->setText(column, ok && status == 0 ? QStringLiteral("Idle") : QStringLiteral("Online"));
+                    // This station found at registration that it cannot write the database.
+                    if (!m_context.state().billingProblem.isEmpty()
+                        && item->text(ComputerColumn).trimmed() == m_context.state().computerName)
+                        item->setText(column, QStringLiteral("Cannot bill"));
                 } else {
                     item->setText(column, cellText(value));
                 }
@@ -532,20 +550,18 @@ void ControlPanel::cmdSave_Click()
     if (!m_selection.computer.isEmpty()) {
         // Amounts are checked before they reach the row, so that a typing slip is
         // reported instead of the save silently doing nothing.
-        QVariantList amounts;
-        bool valid = true;
-        for (QLineEdit *edit : {m_printing, m_snacks, m_cold, m_accessories, m_others, m_total}) {
-            const QString text = edit->text().trimmed();
-            bool ok = text.isEmpty();
-            const double amount = ok ? 0.0 : db::toDouble(text, &ok);
-            valid = valid && ok;
-            amounts << amount;
-        }
-        if (!valid) {
+        const std::optional<StationCharges> charges = StationCharges::read(
+            m_surfing->text(), {m_printing->text(), m_snacks->text(), m_cold->text(), m_accessories->text(),
+                                m_others->text()});
+        if (!charges) {
             m_context.prompter().inform(QStringLiteral("The charges must be numbers; nothing was saved."),
                                         MessageIcon::Exclamation, QString::fromLatin1(kTitle));
             return;
         }
+        QVariantList amounts;
+        for (const double amount : charges->amounts)
+            amounts << amount;
+        amounts << charges->total;
         try {
             db::Recordset row(m_context.connection(),
                               QStringLiteral("Select printing,snacks,cold,acce,others,total from machine_master2 "
@@ -555,6 +571,7 @@ void ControlPanel::cmdSave_Click()
                 for (int i = 0; i < amounts.size(); ++i)
                     row.setField(i, amounts.at(i));
                 row.update();
+                m_total->setText(totalText(charges->total));
             }
         } catch (const db::Error &error) {
             m_context.prompter().inform(error.description(), MessageIcon::Exclamation, QString::fromLatin1(kErrorTitle));

@@ -3,6 +3,7 @@
 #include "db/recordset.h"
 
 #include <QMainWindow>
+#include <QPointer>
 
 class QAction;
 class QGroupBox;
@@ -65,7 +66,6 @@ public:
     void load();
     /// Every time the window comes to the front: caption, summary tick, notes.
     void activate();
-
     /// Closes the control panel and the station program.
     void mnuClose_Click();
 
@@ -114,8 +114,10 @@ private:
     bool isAdministrator() const;
     QString notesFile() const;
     void openDateTimeSettings();
-    /// Hides the control panel while `window` is open; shows it again when it closes.
-    void openWindow(QWidget *window);
+    /// Shows a window opened from the menus, hiding the control panel first when
+    /// `hidePanel`; when that window closes the control panel comes back to the
+    /// front and runs its activation.
+    void openWindow(QWidget *window, bool hidePanel = true);
     /// Hides the control panel while `window` is open; the window itself decides where to go when it closes
     /// (the control panel, or the lock screen after a password change).
     void openSubWindow(QWidget *window);
@@ -147,6 +149,7 @@ private:
     QAction *m_summaryAction = nullptr;
     QAction *m_managersAction = nullptr;
     QAction *m_ratesAction = nullptr;
+    QList<QPointer<QWidget>> m_subWindows;
 };
 
 } // namespace vorlane

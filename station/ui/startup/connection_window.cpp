@@ -4,6 +4,7 @@
 #include "db/values.h"
 #include "platform/ports.h"
 #include "startup/database_location.h"
+#include "startup/startup_problem.h"
 #include "startup/station_context.h"
 #include "startup/station_navigator.h"
 
@@ -96,6 +97,12 @@ void ConnectionWindow::activate()
 {
     m_replied = false;
     m_label1->setText(QStringLiteral("Connecting to Vorlane Server..."));
+    const QString registryProblem = registryStoreProblem(m_context.registry());
+    if (!registryProblem.isEmpty()) {
+        m_context.prompter().inform(registryProblem, MessageIcon::Critical, kConnectionTitle);
+        m_context.navigator().quit(kFailureExitCode);
+        return;
+    }
     if (!findServerName())
         return;
     sendRequest();
@@ -145,7 +152,7 @@ bool ConnectionWindow::sendRequest()
     if (!m_remoteHost.isEmpty()) {
         bool bound = m_cws1->state() == QAbstractSocket::BoundState;
         if (!bound)
-            bound = m_cws1->bind(QHostAddress::Any, ports::stationDiscovery());
+            bound = m_cws1->bind(ports::listenAddress(), ports::stationDiscovery());
         const QHostAddress server = bound ? resolve(m_remoteHost) : QHostAddress();
         if (!server.isNull())
             sent = m_cws1->writeDatagram(state.computerName.toLocal8Bit(), server, ports::serverDiscovery())
@@ -206,21 +213,34 @@ void ConnectionWindow::Timer1_Timer()
 void ConnectionWindow::OpenSystemDatabase()
 {
     StationState &state = m_context.state();
+    QString file;
+    bool opened = false;
+    QString problem;
     try {
         state.reconnecting = false;
         state.provider = QString::fromLatin1(kDatabaseProvider);
         db::Connection &connection = m_context.connection();
         if (connection.isOpen())
             connection.close();
-        const QString file = mapLocationToFile(state.databaseLocation, state.computerName);
+        file = mapLocationToFile(state.databaseLocation, state.computerName);
         if (file.isEmpty())
             throw std::runtime_error("no file for the database location");
+        connection.setBusyTimeout(kStationBusyWaitMs);
         connection.open(file);
+        opened = true;
         m_label1->setText(QStringLiteral("Connection with the Vorlane Server has established"));
-    } catch (const std::exception &) {
-        m_context.prompter().inform(QStringLiteral("Error connecting to Vorlane Server Database\r\n"
-                                                   "Check network connection and restart Vorlane"),
-            MessageIcon::Exclamation, QStringLiteral("Vorlane Connection Wizard"));
+    } catch (const db::Error &error) {
+        qWarning("vorlane: cannot open the system database %s: %s", qPrintable(file), error.what());
+        problem = databaseFileProblem(file, error);
+    } catch (const std::exception &error) {
+        qWarning("vorlane: cannot open the system database: %s", error.what());
+    }
+    if (!opened) {
+        if (problem.isEmpty())
+            problem = QStringLiteral("Error connecting to Vorlane Server Database\r\n"
+                                     "Check network connection and restart Vorlane");
+        m_context.prompter().inform(
+            problem, MessageIcon::Exclamation, QStringLiteral("Vorlane Connection Wizard"));
         m_context.navigator().quit(kFailureExitCode);
         return;
     }

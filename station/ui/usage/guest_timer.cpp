@@ -1,8 +1,11 @@
 #include "usage/guest_timer.h"
 
 #include "db/values.h"
+#include "platform/attempt.h"
 #include "startup/station_context.h"
 #include "startup/station_navigator.h"
+#include "usage/pending_bill.h"
+#include "usage/period_ledger.h"
 #include "usage/station_row.h"
 
 #include <QApplication>
@@ -83,11 +86,23 @@ void GuestTimer::load()
 
     m_billing.setRates(*rates);
     if (isContinued())
-        m_billing.continueFrom(m_continueHours, m_continueMinutes, int(db::toWholeNumber(m_previousAmount)));
+        m_billing.continueFrom(
+            m_continueHours, m_continueMinutes, m_continueSeconds, int(db::toWholeNumber(m_previousAmount)));
     else
         m_billing.startNew();
     publishCounters();
 
+    // The bill's key: a continued period keeps the start of the period it continues; a
+    // new one takes the moment, moved on when a clock set back made it a counted one.
+    m_periodStart = isContinued() ? m_record.periodStart() : QString();
+    for (QDateTime at = m_context.clock().now(); m_periodStart.isEmpty(); at = at.addMSecs(1)) {
+        const QString key = at.toString(Qt::ISODateWithMs);
+        bool counted = key == m_record.periodStart();
+        attempt([&] { counted = counted || PeriodLedger::isCounted(m_context.connection(), state.computerName, key); });
+        if (!counted)
+            m_periodStart = key;
+    }
+    m_record.setPeriodStart(m_periodStart);
     m_record.setStatus(1);
     m_record.setUserId(state.signedInLogin);
     m_record.setElapsed(m_lbltimer2->text());
@@ -107,7 +122,8 @@ void GuestTimer::checkcontinue()
     if (isContinued()) {
         m_previousAmount = m_record.amount();
         const QString loginTime = m_record.loginTime();
-        TimerRecord::splitElapsed(m_record.elapsed(), &m_continueHours, &m_continueMinutes);
+        TimerRecord::splitElapsed(
+            m_record.elapsed(), &m_continueHours, &m_continueMinutes, &m_continueSeconds);
         const PeriodCounters counters { m_continueHours, m_continueMinutes, 0 };
         m_lblamt->setText(QString::number(db::toWholeNumber(m_previousAmount)));
         m_lbltimer2->setText(counters.text());
@@ -131,7 +147,6 @@ void GuestTimer::activate()
         updmachine();
     } catch (const db::Error &) {
     }
-    m_guestCount = 0;
     m_savedCleanly = true;
     m_check1->setVisible(m_context.system().versionNumber() >= 4.1);
     m_combo1->setCurrentIndex(0);
@@ -201,32 +216,20 @@ void GuestTimer::lbltmr2_Click()
     } catch (const std::exception &) {
     }
 
-    try {
-        saveguest();
-        // Counted: a later failing step leaves the period open, but the next start
-        // must not add it to the day's guests a second time.
-        m_record.setWritten(m_lblamt->text());
+    // The record describes the ended period before the bill is written: a crash
+    // from here on finds it with its logout, and the next start writes it.
+    attempt([&] {
+        RegistryBatch batch(m_context.registry());
+        m_record.setLogoutTime(m_lbltimer3->text());
+        m_record.setContinue(0);
+        m_record.setTimeLimit(QStringLiteral("0"));
         m_record.saveBackup();
-    } catch (const db::Error &) {
-        m_savedCleanly = false;
-    }
-    m_guestTotals.close();
-
-    try {
-        updmachine();
-    } catch (const db::Error &) {
-        m_savedCleanly = false;
-    }
+    });
     m_stationRow.close();
-
-    // Status stays 1 when the database work failed, so the next start adds the period.
-    m_record.setStatus(m_savedCleanly ? 0 : 1);
-    m_record.setLogoutTime(m_lbltimer3->text());
-    m_record.setContinue(0);
-    m_record.setTimeLimit(QStringLiteral("0"));
-    // Without this save the next start would restore the backup taken while the period
-    // was open and close the period a second time.
-    m_record.saveBackup();
+    // The day's total, the ledger and the station row in one transaction. `Status`
+    // becomes 0 only once it is written; until then the bill is pending and retried.
+    m_savedCleanly = false;
+    attempt([&] { m_savedCleanly = saveguest(); });
 
     if (m_reminder)
         m_reminder->close();
@@ -258,34 +261,24 @@ void GuestTimer::updmachine()
     writeStationRow(m_stationRow, values);
 }
 
-int GuestTimer::amountToAdd() const
+bool GuestTimer::saveguest()
 {
-    if (!isContinued())
-        return m_billing.amount();
-    // The previous amount was added when that period ended; only the continued time is new.
-    return std::max(0, m_billing.amount() - int(db::toWholeNumber(m_previousAmount)));
-}
-
-void GuestTimer::saveguest()
-{
-    const QString today = db::formatDate(m_context.clock().today());
-    m_guestTotals.open(m_context.connection(),
-        QStringLiteral("Select * from guest_trans where rtrim(gt_date)=DateValue(?)"), { today });
-    if (m_guestTotals.eof()) {
-        m_guestCount += 1;
-        m_guestTotals.addNew();
-        m_guestTotals.setField(2, amountToAdd());
-    } else if (!isContinued()) {
-        m_guestCount = int(db::toWholeNumber(m_guestTotals.field(1))) + 1;
-        m_guestTotals.setField(2, db::toWholeNumber(m_guestTotals.field(2)) + amountToAdd());
-    } else {
-        // A continued period is the same guest: it is not counted again.
-        m_guestCount = int(db::toWholeNumber(m_guestTotals.field(1)));
-        m_guestTotals.setField(2, db::toWholeNumber(m_guestTotals.field(2)) + amountToAdd());
-    }
-    m_guestTotals.setField(0, today);
-    m_guestTotals.setField(1, m_guestCount);
-    m_guestTotals.update();
+    // Built from what the window holds, not read back: a registry store that fails
+    // must not change what the database is told.
+    const StationState &state = m_context.state();
+    PeriodBill bill;
+    bill.station = state.computerName;
+    bill.start = m_periodStart;
+    bill.user = state.signedInLogin;
+    bill.kind = QString::fromLatin1(kKindGuest);
+    bill.loginTime = m_lbltimer->text();
+    bill.day = db::formatDate(m_context.clock().today());
+    bill.logoutTime = m_lbltimer3->text();
+    bill.elapsed = m_lbltimer2->text();
+    bill.amount = m_billing.amount();
+    bill.continued = isContinued();
+    bill.previousAmount = db::toWholeNumber(m_previousAmount);
+    return m_context.pendingBill().settle(bill);
 }
 
 void GuestTimer::publishCounters()

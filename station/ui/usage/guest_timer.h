@@ -58,22 +58,22 @@ protected:
 private:
     void checkcontinue();
     void updmachine();
-    void saveguest();
+    /// Writes the ended period's bill; false when it stays pending.
+    bool saveguest();
     void showReminder();
     void publishCounters();
-    int amountToAdd() const;
 
     GuestBilling m_billing;
     QLabel *m_lblamt = nullptr;
     QComboBox *m_combo1 = nullptr;
     db::Recordset m_stationRow;
-    db::Recordset m_guestTotals;
     int m_timeLimit = 0;
-    int m_guestCount = 0;
     int m_continue = 0;
     QString m_previousAmount;
     int m_continueHours = 0;
     int m_continueMinutes = 0;
+    int m_continueSeconds = 0;
+    QString m_periodStart; // the bill's key
     bool m_loaded = false;
     bool m_activated = false;
     QString m_refusal;

@@ -110,7 +110,7 @@ bool Listener::bind()
     auto *socket = new QUdpSocket(this);
     socket->setObjectName(QStringLiteral("Winsockls"));
     // Exclusive bind (the Unix default): two listeners must not share the port.
-    if (!socket->bind(QHostAddress::Any, ports::stationCommand())) {
+    if (!socket->bind(ports::listenAddress(), ports::stationCommand())) {
         delete socket;
         return false;
     }

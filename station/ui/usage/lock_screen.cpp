@@ -7,6 +7,8 @@
 #include "startup/station_navigator.h"
 #include "startup/timer_record.h"
 #include "usage/guest_timer.h"
+#include "usage/pending_bill.h"
+#include "usage/sign_in_lookup.h"
 #include "usage/station_address.h"
 
 #include <QApplication>
@@ -228,6 +230,36 @@ void LockScreen::load()
     attempt([&] { TimerRecord(m_context.registry(), state.timerBackupFile).restoreBackup(); });
     attempt([&] { m_bookkeeping.checktimer(); });
     attempt([&] { m_bookkeeping.addmachine(); });
+    attempt([&] { m_bookkeeping.checkBilling(); });
+    connect(&m_context.pendingBill(), &PendingBill::pendingChanged, this, &LockScreen::showBillingStatus,
+        Qt::UniqueConnection);
+    showBillingStatus();
+}
+
+QString LockScreen::signInRefusal()
+{
+    PendingBill &pending = m_context.pendingBill();
+    if (pending.isPending() && !pending.retry())
+        return QStringLiteral("The previous period is not yet saved; please wait a moment");
+    const QString &problem = m_context.state().billingProblem;
+    if (!problem.isEmpty())
+        return QStringLiteral("This station cannot write to the system database, so it cannot bill a "
+                              "period (%1). Please ask the operator.")
+            .arg(problem);
+    return {};
+}
+
+void LockScreen::showBillingStatus()
+{
+    // The status line is the owner's sign that money is waiting to reach the database.
+    if (m_context.pendingBill().isPending())
+        m_status->setText(
+            QStringLiteral("A bill is pending: the last period is not yet saved in the database. "
+                           "Retrying..."));
+    else if (!m_context.state().billingProblem.isEmpty())
+        m_status->setText(QStringLiteral("This station cannot bill: ") + m_context.state().billingProblem);
+    else if (m_status->text() != QLatin1String("Searching Vorlane Server"))
+        m_status->clear();
 }
 
 void LockScreen::activate()
@@ -432,28 +464,45 @@ void LockScreen::letKeyboardGo()
 
 void LockScreen::cmdsubt_Click()
 {
-    static const std::array<QString, 3> queries {
-        QStringLiteral("select ad_login,ad_passwd,ad_status from admnlog_master where ad_login=?"),
-        QStringLiteral("select mg_login,mgpasswd,mg_status from manager_master where mg_login=?"),
-        QStringLiteral("select cl_login,cl_passwd,cl_status from client_master where cl_login=?"),
-    };
     const int kind = chosenKind();
     if (kind < 0)
         return;
     const QString login = m_txtlog->text();
 
+    // A customer's period would overwrite the timer record of the one whose bill is
+    // still pending, and a station that cannot write the database cannot bill at all.
+    if (kind == User) {
+        const QString refusal = signInRefusal();
+        if (!refusal.isEmpty()) {
+            refuse(refusal, m_txtlog);
+            return;
+        }
+    }
+
     enum class Outcome { UnknownLogin, WrongPassword, AlreadySignedIn, Accepted };
     Outcome outcome = Outcome::Accepted;
+    // The account as stored: later statements find its rows by this spelling.
+    QString account = login;
     try {
         m_recordset.close();
-        m_recordset.open(m_context.connection(), queries[kind], { login });
-        if (m_recordset.eof())
+        m_recordset.open(m_context.connection(), sign_in::lookupStatement(sign_in::Kind(kind)), { login });
+        if (m_recordset.eof() || sign_in::isMisspelledGuest(sign_in::Kind(kind), login))
             outcome = Outcome::UnknownLogin;
         else if (m_recordset.field(1).toString() != m_txtpas->text())
             outcome = Outcome::WrongPassword;
         else if (db::toWholeNumber(m_recordset.field(2)) == 1)
             outcome = Outcome::AlreadySignedIn;
+        if (outcome == Outcome::Accepted)
+            account = m_recordset.field(0).toString();
         m_recordset.close();
+    } catch (const db::Error &error) {
+        attempt([&] { m_recordset.close(); });
+        // Another station holding the lock a moment is no lost database.
+        if (error.isBusy())
+            refuse(QString::fromLatin1(kDatabaseBusy), m_txtlog);
+        else
+            reconnect();
+        return;
     } catch (const std::exception &) {
         attempt([&] { m_recordset.close(); });
         reconnect();
@@ -475,14 +524,15 @@ void LockScreen::cmdsubt_Click()
         // period billed at 0, no period left without a price.
         QString why;
         bool databaseError = false;
-        if (kind == User && login == kGuestLogin && !GuestTimer::canPrice(m_context, &why, &databaseError)) {
+        if (kind == User && account == kGuestLogin
+            && !GuestTimer::canPrice(m_context, &why, &databaseError)) {
             // A lost database is a database error of the sign-in like any other.
             if (databaseError)
                 reconnect();
             else
                 refuse(why, m_txtlog);
         } else {
-            accept(kind, login);
+            accept(kind, account);
         }
         break;
     }

@@ -80,6 +80,11 @@ private:
     void refuse(const QString &text, QLineEdit *focus);
     void accept(int kind, const QString &login);
     void reconnect();
+    /// Why a customer cannot sign in now (a pending bill, a station that cannot
+    /// write the database), or "".
+    QString signInRefusal();
+    /// The status line follows the pending bill and the station's billing problem.
+    void showBillingStatus();
 
     StationContext &m_context;
     StationBookkeeping m_bookkeeping;
