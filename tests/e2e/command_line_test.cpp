@@ -57,8 +57,9 @@ TEST(CommandLine, BothProgramsHelpAndRefuseWhatTheyDoNotKnow)
             "vorlane-server: Missing value after '--init-database'." },
         { true, { QStringLiteral("--restore"), QStringLiteral("b.vlb") }, 2,
             "vorlane-server: --restore needs --to FOLDER" },
+        // A backup into a folder that does not exist fails with the window's own text.
         { true, { QStringLiteral("--backup"), dir.filePath(QStringLiteral("b")) }, 1,
-            "vorlane-server: --backup is not available in this build" },
+            "vorlane-server: Invalid Backup Path" },
         { false, { QStringLiteral("-h") }, 0, "usage: vorlane [--help] [--version]" },
         { false, { QStringLiteral("--version") }, 0, "vorlane 1.0.0" },
         { false, { QStringLiteral("--sertup") }, 2, "vorlane: Unknown option 'sertup'." },
@@ -73,7 +74,8 @@ TEST(CommandLine, BothProgramsHelpAndRefuseWhatTheyDoNotKnow)
         const QString where = c.arguments.join(QLatin1Char(' '));
         EXPECT_EQ(result.exitCode, c.exitCode) << qPrintable(where) << "\n" << qPrintable(result.err);
         const QString &text = c.exitCode == 0 ? result.out : result.err;
-        EXPECT_EQ(text.section(QLatin1Char('\n'), 0, 0), QString::fromUtf8(c.firstLine)) << qPrintable(where);
+        EXPECT_TRUE(text.section(QLatin1Char('\n'), 0, 0).startsWith(QString::fromUtf8(c.firstLine)))
+            << qPrintable(where) << "\n" << qPrintable(text);
         if (c.exitCode == 2) {
             EXPECT_TRUE(result.err.contains(QStringLiteral("\nusage: "))) << qPrintable(where);
         }
