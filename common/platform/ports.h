@@ -14,12 +14,24 @@ int offset();
 QHostAddress listenAddress();
 
 /// Station's remote-command listener.
-inline quint16 stationCommand() { return quint16(45670 + offset()); }
+inline quint16 stationCommand()
+{
+    return quint16(45670 + offset());
+}
 /// Server's discovery responder.
-inline quint16 serverDiscovery() { return quint16(45671 + offset()); }
+inline quint16 serverDiscovery()
+{
+    return quint16(45671 + offset());
+}
 /// Station's discovery socket (request source, reply destination).
-inline quint16 stationDiscovery() { return quint16(45672 + offset()); }
+inline quint16 stationDiscovery()
+{
+    return quint16(45672 + offset());
+}
 /// Control panel's command socket (source of every remote command).
-inline quint16 controlPanel() { return quint16(45673 + offset()); }
+inline quint16 controlPanel()
+{
+    return quint16(45673 + offset());
+}
 
 } // namespace vorlane::ports

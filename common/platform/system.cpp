@@ -93,8 +93,8 @@ SystemSettings SystemSettings::fromEnvironment()
     return s;
 }
 
-SystemSettings SystemSettings::simulated(const QString &computerName, const QString &systemFolder,
-                                         const QString &programFolder)
+SystemSettings SystemSettings::simulated(
+    const QString &computerName, const QString &systemFolder, const QString &programFolder)
 {
     SystemSettings s;
     s.computerName = computerName;
@@ -242,8 +242,9 @@ bool System::openUrl(const QString &url)
 bool System::hasGnomeDesktop() const
 {
     const QStringList desktops = m_settings.desktop.split(u':', Qt::SkipEmptyParts);
-    return std::any_of(desktops.cbegin(), desktops.cend(),
-        [](const QString &d) { return d.trimmed().compare(QLatin1String("GNOME"), Qt::CaseInsensitive) == 0; });
+    return std::any_of(desktops.cbegin(), desktops.cend(), [](const QString &d) {
+        return d.trimmed().compare(QLatin1String("GNOME"), Qt::CaseInsensitive) == 0;
+    });
 }
 
 bool System::setDesktopSetting(const QString &schema, const QString &key, const QString &value)

@@ -31,8 +31,8 @@ struct SystemSettings {
     QString desktop; // XDG_CURRENT_DESKTOP ("GNOME", "ubuntu:GNOME", ...); "GNOME" when simulated
     static SystemSettings fromEnvironment();
     /// Fixed facts with the clock, power and shell only recorded: for tests, benches and demos.
-    static SystemSettings simulated(const QString &computerName, const QString &systemFolder,
-                                    const QString &programFolder);
+    static SystemSettings simulated(
+        const QString &computerName, const QString &systemFolder, const QString &programFolder);
 };
 
 /// The machine: its name and folders, its clock, its power, the desktop shell.

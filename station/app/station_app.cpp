@@ -122,7 +122,8 @@ void StationApp::showGuestTimer()
             // A period that cannot be priced is never started: the station locks again.
             const QString why = timer->refusal();
             delete timer;
-            m_context.prompter().inform(why, MessageIcon::Critical, QStringLiteral("Vorlane Error Information"));
+            m_context.prompter().inform(
+                why, MessageIcon::Critical, QStringLiteral("Vorlane Error Information"));
             showLockScreen();
             return;
         }

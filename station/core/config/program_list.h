@@ -10,8 +10,8 @@ class System;
 
 /// One line of `systemfiles/programs.log`: "path | name".
 struct ProgramEntry {
-    QString path;  // trimmed text before the first "|"
-    QString name;  // trimmed text after it
+    QString path; // trimmed text before the first "|"
+    QString name; // trimmed text after it
 };
 
 /// Reads programs.log in file order; a missing file gives an empty list.

@@ -27,7 +27,7 @@ Q_LOGGING_CATEGORY(lcManagerWindow, "vorlane.records.managers.window")
 
 using records::Mode;
 
-const record_form::FieldSpec kFields[ManagerRecordsWindow::FieldCount] = {
+const record_form::FieldLayout kFields[ManagerRecordsWindow::FieldCount] = {
     { "&Login", "txtlog", 20 },
     { "&Password", "txtpas", 8 },
     { "Confirm Pass&word", "txtcpas", 8 },
@@ -79,10 +79,10 @@ QWidget *ManagerRecordsWindow::buildTab(int element)
     auto *grid = new QGridLayout;
     layout->addLayout(grid);
     for (int field = 0; field < FieldCount; ++field) {
-        const record_form::FieldSpec &spec = kFields[field];
+        const record_form::FieldLayout &box = kFields[field];
         QLabel *label = nullptr;
-        QLineEdit *edit = record_form::addField(grid, field, QString::fromLatin1(spec.label),
-            record_form::elementName(spec.name, element), element ? spec.maxLength : 0, &label);
+        QLineEdit *edit = record_form::addField(grid, field, QString::fromLatin1(box.label),
+            record_form::elementName(box.name, element), element ? box.maxLength : 0, &label);
         m_boxes[size_t(element)][size_t(field)] = edit;
         if (element == 0) {
             edit->setReadOnly(true);

@@ -34,7 +34,7 @@ Q_LOGGING_CATEGORY(lcMemberWindow, "vorlane.records.members.window")
 using records::Mode;
 
 // In the order of MemberRecordsWindow::Field.
-const record_form::FieldSpec kFields[MemberRecordsWindow::FieldCount] = {
+const record_form::FieldLayout kFields[MemberRecordsWindow::FieldCount] = {
     { "&Login", "txtlog", 20 },
     { "&Password", "txtpas", 8 },
     { "Confirm Pass&word", "txtcpas", 8 },
@@ -91,10 +91,10 @@ QWidget *MemberRecordsWindow::buildViewTab()
     layout->addLayout(grid);
     int row = 0;
     for (int field = 0; field < FieldCount; ++field) {
-        const record_form::FieldSpec &spec = kFields[field];
+        const record_form::FieldLayout &box = kFields[field];
         QLabel *label = nullptr;
         QLineEdit *edit = record_form::addField(
-            grid, row++, QString::fromLatin1(spec.label), record_form::elementName(spec.name, 0), 0, &label);
+            grid, row++, QString::fromLatin1(box.label), record_form::elementName(box.name, 0), 0, &label);
         edit->setReadOnly(true);
         m_boxes[0][field] = edit;
         // The browsing tab keeps the confirmation only as the copy the update tab takes.
@@ -141,10 +141,10 @@ QWidget *MemberRecordsWindow::buildUpdateTab()
     layout->addLayout(grid);
     int row = 0;
     for (int field = 0; field < FieldCount; ++field) {
-        const record_form::FieldSpec &spec = kFields[field];
+        const record_form::FieldLayout &box = kFields[field];
         QLabel *label = nullptr;
-        m_boxes[1][field] = record_form::addField(grid, row++, QString::fromLatin1(spec.label),
-            record_form::elementName(spec.name, 1), spec.maxLength, &label);
+        m_boxes[1][field] = record_form::addField(grid, row++, QString::fromLatin1(box.label),
+            record_form::elementName(box.name, 1), box.maxLength, &label);
         if (field == Confirm) {
             m_confirmLabel = label;
             label->setObjectName(QStringLiteral("lblcpas_1"));

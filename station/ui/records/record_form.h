@@ -30,7 +30,7 @@ QLineEdit *addField(QGridLayout *grid, int row, const QString &label, const QStr
 void makePassword(QLineEdit *edit);
 QPushButton *button(const QString &text, const QString &name, QWidget *parent);
 /// A box of a records window: its label, object name (before the element) and limit.
-struct FieldSpec {
+struct FieldLayout {
     const char *label;
     const char *name;
     int maxLength;
