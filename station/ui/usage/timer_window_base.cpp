@@ -305,7 +305,11 @@ bool TimerWindowBase::eventFilter(QObject *watched, QEvent *event)
     if (watched == m_list1 && event->type() == QEvent::FocusIn) {
         List1_GotFocus();
     } else if (watched == m_image1) {
-        auto *mouse = static_cast<QMouseEvent *>(event);
+        // Only mouse events may be read as such: the handle also receives paint,
+        // enter and accessibility events, which are a different type.
+        auto *mouse = dynamic_cast<QMouseEvent *>(event);
+        if (!mouse)
+            return QWidget::eventFilter(watched, event);
         switch (event->type()) {
         case QEvent::MouseButtonPress:
             if (mouse->button() == Qt::LeftButton) {
