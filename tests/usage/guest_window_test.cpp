@@ -13,9 +13,9 @@ using vorlane::test::GuestStation;
 
 namespace {
 
-TimerLabel *label(const QWidget &window, const char *name)
+TextButton *label(const QWidget &window, const char *name)
 {
-    return window.findChild<TimerLabel *>(QString::fromLatin1(name));
+    return window.findChild<TextButton *>(QString::fromLatin1(name));
 }
 
 } // namespace
@@ -96,7 +96,7 @@ TEST_F(GuestStation, MessageIndicatorAboutAndQuickLaunch)
     EXPECT_EQ(f.system->actions().filter(QStringLiteral("launch")),
         QStringList { QStringLiteral("launch ") + program });
 
-    TimerLabel *indicator = label(*timer, "Label5");
+    TextButton *indicator = label(*timer, "Label5");
     tick(*timer, 1);
     EXPECT_FALSE(indicator->isVisibleTo(timer.get()));
     f.state().pendingMessage = QStringLiteral("Your time is nearly up");

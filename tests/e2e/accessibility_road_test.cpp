@@ -1,0 +1,61 @@
+#include "installation.h"
+
+#include <QFileInfo>
+#include <QStandardPaths>
+
+#include <gtest/gtest.h>
+
+namespace vorlane::test {
+namespace {
+
+using AccessibilityRoad = CafeTest;
+
+const QString kPython = QStringLiteral("/usr/bin/python3");
+
+// The accessibility bus needs a display, a session bus and the AT-SPI registry;
+// the test set-up installs them all (scripts/install-deps.sh).
+QString missingTool()
+{
+    for (const char *tool : { "xvfb-run", "dbus-run-session" }) {
+        if (QStandardPaths::findExecutable(QString::fromLatin1(tool)).isEmpty())
+            return QString::fromLatin1(tool);
+    }
+    QProcess probe;
+    probe.start(kPython, { QStringLiteral("-c"), QStringLiteral("import pyatspi") });
+    if (!probe.waitForFinished(30000) || probe.exitCode() != 0)
+        return QStringLiteral("python3-pyatspi");
+    return {};
+}
+
+// A guest at a real station, driven as a screen reader user would: only through the
+// desktop's accessibility bus, by the names the controls read out.
+TEST_F(AccessibilityRoad, AGuestSignsInAndLogsOutThroughTheAccessibilityBus)
+{
+    if (const QString missing = missingTool(); !missing.isEmpty())
+        GTEST_SKIP() << missing.toStdString() << " is not installed";
+    install.startServer();
+    ASSERT_FALSE(install.discover().isEmpty()) << "the server does not answer discovery";
+    ASSERT_TRUE(install.setUpStation({ QStringLiteral("--rate-class"), QStringLiteral("Slot I") }, &output))
+        << output.toStdString();
+
+    const QString script
+        = QFileInfo(QStringLiteral(VORLANE_TEST_DATA_DIR "/../atspi_guest_logout.py")).canonicalFilePath();
+    ASSERT_FALSE(script.isEmpty());
+    QProcessEnvironment env = install.stationEnvironment();
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+    QProcess road;
+    road.setProcessEnvironment(env);
+    road.setProcessChannelMode(QProcess::MergedChannels);
+    road.start(QStringLiteral("xvfb-run"),
+        { QStringLiteral("-a"), QStringLiteral("-s"), QStringLiteral("-screen 0 1024x768x24"),
+            QStringLiteral("dbus-run-session"), QStringLiteral("--"), kPython, script, QStringLiteral("--"),
+            stationExecutable() });
+    ASSERT_TRUE(road.waitForFinished(180000)) << "the road did not end";
+    const QString said = QString::fromLocal8Bit(road.readAll());
+    EXPECT_EQ(road.exitCode(), 0) << said.toStdString();
+    EXPECT_TRUE(said.contains(QStringLiteral("previous user's usage:"))) << said.toStdString();
+    EXPECT_TRUE(said.contains(QStringLiteral("pressing \"Logout\""))) << said.toStdString();
+}
+
+} // namespace
+} // namespace vorlane::test
