@@ -1,5 +1,6 @@
 #include "installation.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <QStandardPaths>
 
@@ -38,9 +39,9 @@ TEST_F(AccessibilityRoad, AGuestSignsInAndLogsOutThroughTheAccessibilityBus)
     ASSERT_TRUE(install.setUpStation({ QStringLiteral("--rate-class"), QStringLiteral("Slot I") }, &output))
         << output.toStdString();
 
-    const QString script
-        = QFileInfo(QStringLiteral(VORLANE_TEST_DATA_DIR "/../atspi_guest_logout.py")).canonicalFilePath();
-    ASSERT_FALSE(script.isEmpty());
+    // The driver lies beside this test (the folder's data folder need not exist).
+    const QString script = QDir::cleanPath(QStringLiteral(VORLANE_TEST_DATA_DIR "/../atspi_guest_logout.py"));
+    ASSERT_TRUE(QFileInfo::exists(script)) << script.toStdString();
     QProcessEnvironment env = install.stationEnvironment();
     env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
     QProcess road;
