@@ -23,7 +23,10 @@ protected:
     }
     void TearDown() override { window->unload(); }
 
-    QAbstractButton *label(int n) { return window->findChild<QAbstractButton *>(QStringLiteral("Label%1").arg(n)); }
+    QAbstractButton *label(int n)
+    {
+        return window->findChild<QAbstractButton *>(QStringLiteral("Label%1").arg(n));
+    }
     QStringList listed()
     {
         QStringList names;

@@ -332,7 +332,7 @@ void ControlPanel::buildStatusBar()
     panel2->setObjectName(QStringLiteral("Panel2"));
     auto *panel3 = new TextButton(QString(), bar);
     panel3->setObjectName(QStringLiteral("Panel3"));
-    for (TextButton *panel : {panel2, panel3}) {
+    for (TextButton *panel : { panel2, panel3 }) {
         panel->setAccessibleDescription(QStringLiteral("Opens the date and time settings"));
         connect(panel, &TextButton::clicked, this, &ControlPanel::openDateTimeSettings);
     }
