@@ -151,8 +151,12 @@ void TimerWindowBase::addDetailRow(const QString &caption, QWidget *field)
     m_details->addWidget(field, row, 1);
     if (field->focusPolicy() != Qt::NoFocus) {
         labelField(label, field);
-        // Made after "On Top", but Tab reaches it in the order of the rows.
-        setTabOrder(m_check1->previousInFocusChain(), field);
+        // Made after "On Top", but Tab reaches it in the order of the rows. The
+        // chain is joined at a Tab stop: setTabOrder ignores a widget without focus.
+        QWidget *before = m_check1->previousInFocusChain();
+        while (before != this && !(before->focusPolicy() & Qt::TabFocus))
+            before = before->previousInFocusChain();
+        setTabOrder(before, field);
     }
 }
 
