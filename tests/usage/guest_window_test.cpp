@@ -95,6 +95,10 @@ TEST_F(GuestStation, MessageIndicatorAboutAndQuickLaunch)
     timer->List1_Click(list->item(1));
     EXPECT_EQ(f.system->actions().filter(QStringLiteral("launch")),
         QStringList { QStringLiteral("launch ") + program });
+    // From the keyboard: Enter on the current program starts it, once.
+    list->setCurrentRow(1);
+    QTest::keyClick(list, Qt::Key_Return);
+    EXPECT_EQ(f.system->actions().filter(QStringLiteral("launch")).size(), 2);
 
     TextButton *indicator = label(*timer, "Label5");
     tick(*timer, 1);

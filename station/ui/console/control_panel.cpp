@@ -180,6 +180,9 @@ ControlPanel::ControlPanel(StationContext &context, QWidget *parent)
     connect(saveNotes, &QPushButton::clicked, this, &ControlPanel::Command4_Click);
     connect(m_list, &QTreeWidget::itemClicked, this, [this](QTreeWidgetItem *item) { lv_ItemClick(item); });
     connect(m_commands, &QListWidget::itemClicked, this, &ControlPanel::List1_Click);
+    // Enter chooses a row as a click does.
+    connect(m_list, &QTreeWidget::itemActivated, this, [this](QTreeWidgetItem *item) { lv_ItemClick(item); });
+    connect(m_commands, &QListWidget::itemActivated, this, &ControlPanel::List1_Click);
 }
 
 ControlPanel::~ControlPanel()

@@ -10,6 +10,7 @@
 #include <QCloseEvent>
 #include <QGridLayout>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QListWidget>
 #include <QMouseEvent>
 #include <QPainter>
@@ -313,6 +314,13 @@ bool TimerWindowBase::eventFilter(QObject *watched, QEvent *event)
 {
     if (watched == m_list1 && event->type() == QEvent::FocusIn) {
         List1_GotFocus();
+    } else if (watched == m_list1 && event->type() == QEvent::KeyPress) {
+        // The keyboard's click on a program; a mouse click already starts it once.
+        const int key = static_cast<QKeyEvent *>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            List1_Click(m_list1->currentItem());
+            return true;
+        }
     } else if (watched == m_image1) {
         // Only mouse events may be read as such: the handle also receives paint,
         // enter and accessibility events, which are a different type.
