@@ -2,7 +2,13 @@
 # Installs the Debian packages the build and the tests need, when missing.
 set -euo pipefail
 
-packages=(build-essential ccache clang-format cmake ninja-build pkg-config qt6-base-dev libgl-dev libsqlite3-dev zlib1g-dev libgtest-dev libgmock-dev qt6-tools-dev dpkg-dev file lintian xvfb xdotool sqlite3 clang libclang-rt-dev poppler-utils)
+packages=(
+  build-essential ccache clang-format cmake ninja-build pkg-config dpkg-dev file
+  qt6-base-dev qt6-tools-dev libgl-dev libsqlite3-dev zlib1g-dev libgtest-dev libgmock-dev
+  clang libclang-rt-dev
+  lintian xvfb xdotool sqlite3 poppler-utils
+  dbus dbus-x11 at-spi2-core python3-pyatspi
+)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

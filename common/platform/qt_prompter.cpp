@@ -1,5 +1,7 @@
 #include "platform/qt_prompter.h"
 
+#include "widgets/accessible_form.h"
+
 #include <QApplication>
 #include <QInputDialog>
 #include <QMessageBox>
@@ -49,6 +51,7 @@ MessageAnswer QtPrompter::message(
     box.setWindowTitle(title);
     box.setText(text);
     box.setWindowFlags(box.windowFlags() | Qt::WindowStaysOnTopHint);
+    centreWhenShown(&box);
     switch (icon) {
     case MessageIcon::Critical:
         box.setIcon(QMessageBox::Critical);
@@ -103,11 +106,16 @@ std::optional<QString> QtPrompter::input(
         printBox(title, prompt);
         return std::nullopt;
     }
-    bool ok = false;
-    const QString text = QInputDialog::getText(nullptr, title, prompt, QLineEdit::Normal, defaultText, &ok);
-    if (!ok)
+    // Like the message boxes: above the lock screen, in the middle of its screen.
+    QInputDialog box;
+    box.setWindowTitle(title);
+    box.setLabelText(prompt);
+    box.setTextValue(defaultText);
+    box.setWindowFlags(box.windowFlags() | Qt::WindowStaysOnTopHint);
+    centreWhenShown(&box);
+    if (box.exec() != QDialog::Accepted)
         return std::nullopt;
-    return text;
+    return box.textValue();
 }
 
 } // namespace vorlane

@@ -3,6 +3,7 @@
 #include "db/recordset.h"
 #include "server_context.h"
 #include "server_icon.h"
+#include "widgets/accessible_form.h"
 
 #include <QCloseEvent>
 #include <QGridLayout>
@@ -45,6 +46,8 @@ ServerLoginWindow::ServerLoginWindow(ServerContext &context, QWidget *parent)
     m_password->setObjectName(QStringLiteral("txtpas"));
     m_password->setEchoMode(QLineEdit::Password);
     m_password->setMaxLength(8);
+    labelField(loginLabel, m_login);
+    labelField(passwordLabel, m_password);
     m_enter->setObjectName(QStringLiteral("Command1"));
     m_cancel->setObjectName(QStringLiteral("Command2"));
     m_enter->setEnabled(false);

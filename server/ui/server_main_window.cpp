@@ -4,13 +4,12 @@
 #include "db/values.h"
 #include "server_context.h"
 #include "server_icon.h"
+#include "widgets/text_button.h"
 
 #include <QCloseEvent>
 #include <QGroupBox>
 #include <QHBoxLayout>
-#include <QLabel>
 #include <QListWidget>
-#include <QMouseEvent>
 #include <QVBoxLayout>
 
 namespace vorlane {
@@ -26,18 +25,24 @@ ServerMainWindow::ServerMainWindow(ServerContext &context, QWidget *parent)
 
     auto *commands = new QVBoxLayout;
     m_label1 = addCommand(QStringLiteral("Label1"), QStringLiteral("Activate Administrator"));
-    QLabel *label3 = addCommand(QStringLiteral("Label3"), QStringLiteral("Activate Member(s)"));
-    QLabel *label4 = addCommand(QStringLiteral("Label4"), QStringLiteral("Refresh"));
+    TextButton *label3 = addCommand(QStringLiteral("Label3"), QStringLiteral("Activate Member(s)"));
+    TextButton *label4 = addCommand(QStringLiteral("Label4"), QStringLiteral("Refresh"));
     m_label5 = addCommand(QStringLiteral("Label5"), QStringLiteral("Database Backup/Restore"));
-    QLabel *label2 = addCommand(QStringLiteral("Label2"), QStringLiteral("Shutdown Server"));
-    for (QLabel *label : { m_label1, label3, label4, m_label5, label2 })
-        commands->addWidget(label);
+    TextButton *label2 = addCommand(QStringLiteral("Label2"), QStringLiteral("Shutdown Server"));
+    for (TextButton *command : { m_label1, label3, label4, m_label5, label2 })
+        commands->addWidget(command);
+    connect(m_label1, &TextButton::clicked, this, &ServerMainWindow::Label1_Click);
+    connect(label2, &TextButton::clicked, this, &ServerMainWindow::Label2_Click);
+    connect(label3, &TextButton::clicked, this, &ServerMainWindow::Label3_Click);
+    connect(label4, &TextButton::clicked, this, &ServerMainWindow::Label4_Click);
+    connect(m_label5, &TextButton::clicked, this, &ServerMainWindow::Label5_Click);
     commands->addStretch();
     m_label5->setEnabled(false);
 
     auto *frame = new QGroupBox(QStringLiteral("Activate Members"));
     frame->setObjectName(QStringLiteral("Frame1"));
     m_members->setObjectName(QStringLiteral("Combo1"));
+    m_members->setAccessibleName(frame->title());
     m_members->setSelectionMode(QAbstractItemView::MultiSelection);
     auto *frameLayout = new QVBoxLayout(frame);
     frameLayout->addWidget(m_members);
@@ -50,40 +55,15 @@ ServerMainWindow::ServerMainWindow(ServerContext &context, QWidget *parent)
 
 ServerMainWindow::~ServerMainWindow() = default;
 
-QLabel *ServerMainWindow::addCommand(const QString &name, const QString &text)
+TextButton *ServerMainWindow::addCommand(const QString &name, const QString &text)
 {
-    auto *label = new QLabel(text);
-    label->setObjectName(name);
-    label->setCursor(Qt::PointingHandCursor);
-    QFont font = label->font();
+    auto *command = new TextButton(text);
+    command->setObjectName(name);
+    command->setCursor(Qt::PointingHandCursor);
+    QFont font = command->font();
     font.setUnderline(true);
-    label->setFont(font);
-    label->installEventFilter(this);
-    return label;
-}
-
-bool ServerMainWindow::eventFilter(QObject *watched, QEvent *event)
-{
-    if (event->type() == QEvent::MouseButtonRelease) {
-        auto *label = qobject_cast<QLabel *>(watched);
-        const auto *mouse = static_cast<QMouseEvent *>(event);
-        if (label && label->isEnabled() && mouse->button() == Qt::LeftButton
-            && label->rect().contains(mouse->position().toPoint())) {
-            const QString name = label->objectName();
-            if (name == QLatin1String("Label1"))
-                Label1_Click();
-            else if (name == QLatin1String("Label2"))
-                Label2_Click();
-            else if (name == QLatin1String("Label3"))
-                Label3_Click();
-            else if (name == QLatin1String("Label4"))
-                Label4_Click();
-            else if (name == QLatin1String("Label5"))
-                Label5_Click();
-            return true;
-        }
-    }
-    return QWidget::eventFilter(watched, event);
+    command->setFont(font);
+    return command;
 }
 
 void ServerMainWindow::setBackupAvailable(bool available)

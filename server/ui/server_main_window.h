@@ -2,17 +2,17 @@
 
 #include <QWidget>
 
-class QLabel;
 class QListWidget;
 
 namespace vorlane {
 
 class ServerContext;
+class TextButton;
 
 /// Window "frmMain" (caption "Vorlane Server"): releases accounts left in the
 /// signed-in state ("activation") and shuts the server down.
 ///
-/// Its commands are clickable labels `Label1` to `Label5`; `Combo1` lists the
+/// Its commands are texts `Label1` to `Label5`, buttons that look like links; `Combo1` lists the
 /// members whose status was 1 at the last fill, several selectable at once.
 class ServerMainWindow : public QWidget {
     Q_OBJECT
@@ -54,14 +54,13 @@ protected:
     void changeEvent(QEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
     bool event(QEvent *event) override;
-    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    QLabel *addCommand(const QString &name, const QString &text);
+    TextButton *addCommand(const QString &name, const QString &text);
 
     ServerContext &m_context;
-    QLabel *m_label1;
-    QLabel *m_label5;
+    TextButton *m_label1;
+    TextButton *m_label5;
     QListWidget *m_members;
     bool m_unloading = false;
 };

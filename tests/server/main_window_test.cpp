@@ -1,6 +1,7 @@
 #include "server_fixture.h"
 #include "server_main_window.h"
 
+#include <QAbstractButton>
 #include <QLabel>
 #include <QListWidget>
 #include <QSignalSpy>
@@ -22,7 +23,10 @@ protected:
     }
     void TearDown() override { window->unload(); }
 
-    QLabel *label(int n) { return window->findChild<QLabel *>(QStringLiteral("Label%1").arg(n)); }
+    QAbstractButton *label(int n)
+    {
+        return window->findChild<QAbstractButton *>(QStringLiteral("Label%1").arg(n));
+    }
     QStringList listed()
     {
         QStringList names;

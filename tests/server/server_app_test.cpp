@@ -140,7 +140,7 @@ TEST(ServerStartUp, RunsToTheSignInWindowThenSignsInAndShutsDown)
     auto *members = main->findChild<QListWidget *>(QStringLiteral("Combo1"));
     ASSERT_EQ(members->count(), 1);
     EXPECT_EQ(members->item(0)->text(), QStringLiteral("carol"));
-    ASSERT_TRUE(main->findChild<QLabel *>(QStringLiteral("Label5"))->isEnabled());
+    ASSERT_TRUE(main->findChild<QWidget *>(QStringLiteral("Label5"))->isEnabled());
     main->Label5_Click();
     ASSERT_NE(app->backupWindow(), nullptr);
     EXPECT_TRUE(app->backupWindow()->isVisible());

@@ -13,9 +13,9 @@ using vorlane::test::GuestStation;
 
 namespace {
 
-TimerLabel *label(const QWidget &window, const char *name)
+TextButton *label(const QWidget &window, const char *name)
 {
-    return window.findChild<TimerLabel *>(QString::fromLatin1(name));
+    return window.findChild<TextButton *>(QString::fromLatin1(name));
 }
 
 } // namespace
@@ -95,8 +95,12 @@ TEST_F(GuestStation, MessageIndicatorAboutAndQuickLaunch)
     timer->List1_Click(list->item(1));
     EXPECT_EQ(f.system->actions().filter(QStringLiteral("launch")),
         QStringList { QStringLiteral("launch ") + program });
+    // From the keyboard: Enter on the current program starts it, once.
+    list->setCurrentRow(1);
+    QTest::keyClick(list, Qt::Key_Return);
+    EXPECT_EQ(f.system->actions().filter(QStringLiteral("launch")).size(), 2);
 
-    TimerLabel *indicator = label(*timer, "Label5");
+    TextButton *indicator = label(*timer, "Label5");
     tick(*timer, 1);
     EXPECT_FALSE(indicator->isVisibleTo(timer.get()));
     f.state().pendingMessage = QStringLiteral("Your time is nearly up");

@@ -37,7 +37,7 @@ TEST_F(MemberStation, PeriodStartsInTheRecordAndTheStationRow)
         timer->findChild<QCheckBox *>(QStringLiteral("Check1"))->text(), QStringLiteral("Always on top"));
     EXPECT_EQ(timer->findChild<QListWidget *>(QStringLiteral("List1"))->toolTip(),
         QStringLiteral("Click to launch"));
-    ASSERT_NE(timer->findChild<QLabel *>(QStringLiteral("lbltmr")), nullptr);
+    ASSERT_NE(timer->findChild<QWidget *>(QStringLiteral("lbltmr")), nullptr);
     EXPECT_EQ(timer->trayTip(), QStringLiteral("Vorlane Timer \n User Id: alice\n Double Click to maximize"));
     EXPECT_FALSE(f.state().slotExpired);
     EXPECT_FALSE(f.state().expiryPending);
@@ -96,7 +96,7 @@ TEST_F(MemberStation, TicksCountThePeriodAndTheUsedTime)
 
     f.state().pendingMessage = QStringLiteral("hello");
     tick(*timer, 1);
-    EXPECT_TRUE(timer->findChild<QLabel *>(QStringLiteral("Label5"))->isVisibleTo(timer.get()));
+    EXPECT_TRUE(timer->findChild<QWidget *>(QStringLiteral("Label5"))->isVisibleTo(timer.get()));
 }
 
 TEST_F(MemberStation, LogoutClosesThePeriodEverywhere)
@@ -109,7 +109,7 @@ TEST_F(MemberStation, LogoutClosesThePeriodEverywhere)
 
     EXPECT_TRUE(timer->savedCleanly());
     EXPECT_FALSE(timer->isVisible());
-    EXPECT_FALSE(timer->findChild<QLabel *>(QStringLiteral("lbltmr"))->isEnabled());
+    EXPECT_FALSE(timer->findChild<QWidget *>(QStringLiteral("lbltmr"))->isEnabled());
     EXPECT_EQ(f.navigator.calls, QStringList { QStringLiteral("showLockScreen") });
     EXPECT_EQ(usageRows(), (Usage { { 3, 25 } }));
     EXPECT_EQ(account(QStringLiteral("cl_status")).toInt(), 0);

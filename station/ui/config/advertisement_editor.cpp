@@ -3,6 +3,7 @@
 #include "config/advertisement.h"
 #include "config/advertisement_text.h"
 #include "startup/station_context.h"
+#include "widgets/accessible_form.h"
 
 #include <QColorDialog>
 #include <QGridLayout>
@@ -58,6 +59,7 @@ AdvertisementEditor::AdvertisementEditor(StationContext &context, QWidget *paren
     })
 {
     setObjectName(QStringLiteral("frmadvertisment"));
+    centreWhenShown(this);
     setWindowTitle(QStringLiteral("Vorlane - Custom Advertisment Text"));
 
     auto *grid = new QGridLayout(this);
@@ -66,8 +68,7 @@ AdvertisementEditor::AdvertisementEditor(StationContext &context, QWidget *paren
               box->setObjectName(QString::fromLatin1(objectName));
               auto *label = new QLabel(QString::fromLatin1(caption), this);
               label->setObjectName(QString::fromLatin1(labelName));
-              label->setBuddy(box);
-              box->setAccessibleName(QString::fromLatin1(caption).remove(u':'));
+              labelField(label, box);
               grid->addWidget(label, row, 0);
               grid->addWidget(box, row, 1, 1, 3);
           };
@@ -80,8 +81,9 @@ AdvertisementEditor::AdvertisementEditor(StationContext &context, QWidget *paren
         colourText->setObjectName(QString::fromLatin1(labelName));
         auto *button = new QPushButton(QStringLiteral("Color..."), this);
         button->setObjectName(QString::fromLatin1(buttonName));
-        button->setAccessibleName(QString::fromLatin1(caption).remove(u':'));
-        grid->addWidget(new QLabel(QString::fromLatin1(caption), this), row, 0);
+        auto *label = new QLabel(QString::fromLatin1(caption), this);
+        labelField(label, button);
+        grid->addWidget(label, row, 0);
         grid->addWidget(colourText, row, 1);
         grid->addWidget(button, row, 3);
         return std::pair { colourText, button };

@@ -2,6 +2,7 @@
 
 #include "config/program_list.h"
 #include "startup/station_context.h"
+#include "widgets/accessible_form.h"
 
 #include <QComboBox>
 #include <QEvent>
@@ -25,8 +26,7 @@ constexpr const char *kProgramFolder = "/usr/bin";
 QLabel *labelFor(const QString &text, QWidget *box, QWidget *parent)
 {
     auto *label = new QLabel(text, parent);
-    label->setBuddy(box);
-    box->setAccessibleName(QString(text).remove(u'&'));
+    labelField(label, box);
     return label;
 }
 
@@ -41,6 +41,7 @@ ProgramEditor::ProgramEditor(StationContext &context, QWidget *parent)
     })
 {
     setObjectName(QStringLiteral("frmaddrmvprg"));
+    centreWhenShown(this);
     setWindowTitle(QStringLiteral("Vorlane - Add/Delete Programs"));
 
     auto *layout = new QVBoxLayout(this);

@@ -1,6 +1,7 @@
 #include "config/restrictions_window.h"
 
 #include "startup/station_context.h"
+#include "widgets/accessible_form.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -38,6 +39,7 @@ RestrictionsWindow::RestrictionsWindow(StationContext &context, Kind kind, QWidg
 {
     const bool system = kind == Kind::System;
     setObjectName(system ? QStringLiteral("Remover1") : QStringLiteral("remover2"));
+    centreWhenShown(this);
     setWindowTitle(system ? QStringLiteral("Vorlane - System Security Options")
                           : QStringLiteral("Vorlane - Internet Explorer Security Options"));
     paintBackground(this);
@@ -71,8 +73,7 @@ RestrictionsWindow::RestrictionsWindow(StationContext &context, Kind kind, QWidg
             QStringLiteral("Specify Default Download Directory For Internet Explorer"), advanced);
         auto *folder = new QLineEdit(advanced);
         folder->setObjectName(QStringLiteral("txtDownload"));
-        caption->setBuddy(folder);
-        folder->setAccessibleName(caption->text());
+        labelField(caption, folder);
         advanced->layout()->addWidget(caption);
         advanced->layout()->addWidget(folder);
     }

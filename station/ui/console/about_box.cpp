@@ -2,6 +2,7 @@
 
 #include "startup/splash_window.h"
 #include "startup/station_context.h"
+#include "widgets/accessible_form.h"
 
 #include <QCoreApplication>
 #include <QHBoxLayout>
@@ -16,6 +17,7 @@ AboutBox::AboutBox(StationContext &context, QWidget *parent)
     , m_context(context)
 {
     setObjectName(QStringLiteral("frmAbout"));
+    centreWhenShown(this);
     setWindowTitle(QStringLiteral("About Vorlane"));
     auto *layout = new QVBoxLayout(this);
     auto *version = new QLabel(QStringLiteral("%1.%2").arg(VORLANE_VERSION_MAJOR).arg(VORLANE_VERSION_MINOR), this);

@@ -15,6 +15,8 @@
 #include "records/password_window.h"
 #include "startup/station_context.h"
 #include "startup/station_navigator.h"
+#include "widgets/accessible_form.h"
+#include "widgets/text_button.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -61,26 +63,6 @@ QString cellText(const QVariant &value)
     return value.toString();
 }
 
-// Status-bar panels 2 and 3 open the date and time settings when clicked.
-class ClickableLabel : public QLabel {
-public:
-    ClickableLabel(std::function<void()> onClick, QWidget *parent)
-        : QLabel(parent)
-        , m_onClick(std::move(onClick))
-    {
-    }
-
-protected:
-    void mousePressEvent(QMouseEvent *event) override
-    {
-        QLabel::mousePressEvent(event);
-        m_onClick();
-    }
-
-private:
-    std::function<void()> m_onClick;
-};
-
 QAction *addItem(QMenu *menu, const char *name, const char *caption, const char *shortcut = nullptr)
 {
     QAction *action = menu->addAction(QString::fromLatin1(caption));
@@ -107,6 +89,7 @@ ControlPanel::ControlPanel(StationContext &context, QWidget *parent)
     auto *stationsLayout = new QVBoxLayout(stations);
     m_list = new QTreeWidget(stations);
     m_list->setObjectName(QStringLiteral("lv"));
+    m_list->setAccessibleName(stations->title());
     m_list->setColumnCount(ColumnCount);
     QStringList headers;
     for (const char *header : kHeaders)
@@ -148,12 +131,14 @@ ControlPanel::ControlPanel(StationContext &context, QWidget *parent)
     auto *remote = new QGridLayout(m_remoteFrame);
     m_commands = new QListWidget(m_remoteFrame);
     m_commands->setObjectName(QStringLiteral("List1"));
+    m_commands->setAccessibleName(m_remoteFrame->title());
     m_commands->addItems({QStringLiteral("Send Message"), QStringLiteral("Login Guest"), QStringLiteral("Shutdown")});
     remote->addWidget(m_commands, 0, 0, 1, 3);
     auto *messageLabel = new QLabel(QStringLiteral("Message: "), m_remoteFrame);
     messageLabel->setObjectName(QStringLiteral("Label5"));
     m_message = new QLineEdit(m_remoteFrame);
     m_message->setObjectName(QStringLiteral("txtMessage"));
+    labelField(messageLabel, m_message);
     remote->addWidget(messageLabel, 1, 0);
     remote->addWidget(m_message, 1, 1, 1, 2);
     auto *apply = new QPushButton(QStringLiteral("Apply"), m_remoteFrame);
@@ -171,6 +156,7 @@ ControlPanel::ControlPanel(StationContext &context, QWidget *parent)
     auto *notes = new QVBoxLayout(notesFrame);
     m_notes = new QTextEdit(notesFrame);
     m_notes->setObjectName(QStringLiteral("txtNotes"));
+    m_notes->setAccessibleName(notesFrame->title());
     m_notes->setAcceptRichText(false);
     notes->addWidget(m_notes);
     auto *saveNotes = new QPushButton(QStringLiteral("Save"), notesFrame);
@@ -194,6 +180,9 @@ ControlPanel::ControlPanel(StationContext &context, QWidget *parent)
     connect(saveNotes, &QPushButton::clicked, this, &ControlPanel::Command4_Click);
     connect(m_list, &QTreeWidget::itemClicked, this, [this](QTreeWidgetItem *item) { lv_ItemClick(item); });
     connect(m_commands, &QListWidget::itemClicked, this, &ControlPanel::List1_Click);
+    // Enter chooses a row as a click does.
+    connect(m_list, &QTreeWidget::itemActivated, this, [this](QTreeWidgetItem *item) { lv_ItemClick(item); });
+    connect(m_commands, &QListWidget::itemActivated, this, &ControlPanel::List1_Click);
 }
 
 ControlPanel::~ControlPanel()
@@ -217,9 +206,11 @@ QWidget *ControlPanel::buildCharges()
     const char *const names[] = {"txtSurfing", "txtPrinting", "txtSnacks", "txtCold", "txtAcce", "txtOthers", "txtTotal"};
     int row = 1;
     for (const auto &[caption, edit] : boxes) {
-        grid->addWidget(new QLabel(QString::fromLatin1(caption), box), row, 0);
+        auto *label = new QLabel(QString::fromLatin1(caption), box);
+        grid->addWidget(label, row, 0);
         *edit = new QLineEdit(box);
         (*edit)->setObjectName(QString::fromLatin1(names[row - 1]));
+        labelField(label, *edit);
         grid->addWidget(*edit, row, 1);
         ++row;
     }
@@ -339,10 +330,15 @@ void ControlPanel::buildStatusBar()
     bar->setObjectName(QStringLiteral("StatusBar1"));
     auto *panel1 = new QLabel(bar);
     panel1->setObjectName(QStringLiteral("Panel1"));
-    auto *panel2 = new ClickableLabel([this] { openDateTimeSettings(); }, bar);
+    // Panels 2 and 3 open the date and time settings.
+    auto *panel2 = new TextButton(QString(), bar);
     panel2->setObjectName(QStringLiteral("Panel2"));
-    auto *panel3 = new ClickableLabel([this] { openDateTimeSettings(); }, bar);
+    auto *panel3 = new TextButton(QString(), bar);
     panel3->setObjectName(QStringLiteral("Panel3"));
+    for (TextButton *panel : { panel2, panel3 }) {
+        panel->setAccessibleDescription(QStringLiteral("Opens the date and time settings"));
+        connect(panel, &TextButton::clicked, this, &ControlPanel::openDateTimeSettings);
+    }
     const QDateTime now = m_context.clock().now();
     panel1->setText(QStringLiteral("Vorlane Control Panel"));
     panel2->setText(db::formatDate(now.date()));

@@ -2,6 +2,7 @@
 
 #include "db/values.h"
 #include "startup/station_context.h"
+#include "widgets/accessible_form.h"
 
 #include <QCalendarWidget>
 #include <QCloseEvent>
@@ -24,13 +25,12 @@ QLabel *label(const char *name, const char *text, QWidget *parent)
     return label;
 }
 
-QDateEdit *picker(const char *name, const QString &caption, const QDate &today, QWidget *parent)
+QDateEdit *picker(const char *name, const QDate &today, QWidget *parent)
 {
     auto *edit = new QDateEdit(today, parent);
     edit->setObjectName(QString::fromLatin1(name));
     edit->setCalendarPopup(true);
     edit->setDisplayFormat(QStringLiteral("MM/dd/yy"));
-    edit->setAccessibleName(caption);
     return edit;
 }
 
@@ -48,20 +48,21 @@ CustomReport::CustomReport(StationContext &context, const QString &reportKind, Q
     , m_kind(reportKind)
 {
     setObjectName(QStringLiteral("frmgstcst"));
+    centreWhenShown(this);
     setWindowTitle(QStringLiteral("Custom Report"));
 
     const QDate today = m_context.clock().today();
     auto *grid = new QGridLayout(this);
     grid->addWidget(label("Label1", "Generate Report :", this), 0, 0, 1, 3);
     QLabel *fromLabel = label("Label2", "From Date:", this);
-    m_fromPicker = picker("fromdt", fromLabel->text(), today, this);
-    fromLabel->setBuddy(m_fromPicker);
+    m_fromPicker = picker("fromdt", today, this);
+    labelField(fromLabel, m_fromPicker);
     grid->addWidget(fromLabel, 1, 0);
     grid->addWidget(m_fromPicker, 1, 1);
     grid->addWidget(label("Label4", "mm/dd/yy", this), 1, 2);
     QLabel *tillLabel = label("Label3", "Till Date:", this);
-    m_tillPicker = picker("tilldt", tillLabel->text(), today, this);
-    tillLabel->setBuddy(m_tillPicker);
+    m_tillPicker = picker("tilldt", today, this);
+    labelField(tillLabel, m_tillPicker);
     grid->addWidget(tillLabel, 2, 0);
     grid->addWidget(m_tillPicker, 2, 1);
     grid->addWidget(label("Label4", "mm/dd/yy", this), 2, 2);

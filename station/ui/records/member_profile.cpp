@@ -6,6 +6,8 @@
 #include "startup/station_context.h"
 #include "startup/station_navigator.h"
 #include "usage/lock_screen.h"
+#include "widgets/accessible_form.h"
+#include "widgets/text_button.h"
 
 #include <QCloseEvent>
 #include <QGridLayout>
@@ -43,6 +45,7 @@ MemberProfile::MemberProfile(StationContext &context, QWidget *parent)
     setObjectName(QStringLiteral("frmmemprof"));
     setWindowTitle(QStringLiteral("Slot Information"));
     setWindowFlags(Qt::Dialog | Qt::WindowStaysOnTopHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
+    centreWhenShown(this);
 
     auto *layout = new QVBoxLayout(this);
     auto *welcome = new QHBoxLayout;
@@ -74,10 +77,8 @@ MemberProfile::MemberProfile(StationContext &context, QWidget *parent)
     layout->addLayout(grid);
 
     // A link in look, a button for the keyboard and a screen reader.
-    m_changePassword = new QPushButton(QStringLiteral("Change Password"), this);
+    m_changePassword = new TextButton(QStringLiteral("Change Password"), this);
     m_changePassword->setObjectName(QStringLiteral("Label4"));
-    m_changePassword->setFlat(true);
-    m_changePassword->setAutoDefault(false);
     QFont link = m_changePassword->font();
     link.setUnderline(true);
     m_changePassword->setFont(link);

@@ -7,6 +7,7 @@
 #include "startup/station_context.h"
 #include "startup/station_navigator.h"
 #include "usage/lock_screen.h"
+#include "widgets/accessible_form.h"
 
 #include <QCloseEvent>
 #include <QFocusEvent>
@@ -35,6 +36,10 @@ PasswordWindow::PasswordWindow(StationContext &context, QWidget *returnTo, QWidg
 {
     setObjectName(m_member ? QStringLiteral("frmmempaschng") : QStringLiteral("frmpaschng"));
     setWindowTitle(m_change.title());
+    // The member's window stands in for the profile, above the lock screen.
+    if (m_member)
+        setWindowFlag(Qt::WindowStaysOnTopHint, true);
+    centreWhenShown(this);
 
     auto *layout = new QVBoxLayout(this);
     auto *grid = new QGridLayout;

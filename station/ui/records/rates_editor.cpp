@@ -2,6 +2,7 @@
 
 #include "db/connection.h"
 #include "startup/station_context.h"
+#include "widgets/accessible_form.h"
 
 #include <QAbstractSpinBox>
 #include <QButtonGroup>
@@ -68,6 +69,7 @@ RatesEditor::RatesEditor(StationContext &context, QWidget *parent)
     , m_context(context)
 {
     setObjectName(QStringLiteral("frmrates"));
+    centreWhenShown(this);
     setWindowTitle(QStringLiteral("Vorlane - Rate Definition Module"));
 
     auto *layout = new QVBoxLayout(this);

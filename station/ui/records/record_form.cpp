@@ -2,6 +2,7 @@
 
 #include "platform/prompter.h"
 #include "records/record_texts.h"
+#include "widgets/accessible_form.h"
 
 #include <QBoxLayout>
 #include <QGridLayout>
@@ -20,8 +21,7 @@ QLineEdit *addField(
     edit->setObjectName(name);
     if (maxLength > 0)
         edit->setMaxLength(maxLength);
-    caption->setBuddy(edit);
-    edit->setAccessibleName(QString(label).remove(u'&').trimmed());
+    labelField(caption, edit);
     grid->addWidget(caption, row, 0);
     grid->addWidget(edit, row, 1);
     if (labelOut)

@@ -42,7 +42,7 @@ GuestTimer::GuestTimer(StationContext &context, QWidget *parent)
     addDetailRow(QStringLiteral("Alarm"), m_combo1);
 
     connect(m_timer1, &QTimer::timeout, this, &GuestTimer::Timer1_Timer);
-    connect(m_logout, &TimerLabel::clicked, this, &GuestTimer::lbltmr2_Click);
+    connect(m_logout, &TextButton::clicked, this, &GuestTimer::lbltmr2_Click);
     connect(m_combo1, &QComboBox::currentIndexChanged, this, &GuestTimer::Combo1_Click);
 }
 

@@ -10,6 +10,7 @@
 #include "usage/pending_bill.h"
 #include "usage/sign_in_lookup.h"
 #include "usage/station_address.h"
+#include "widgets/accessible_form.h"
 
 #include <QApplication>
 #include <QButtonGroup>
@@ -147,9 +148,13 @@ void LockScreen::buildWindow()
         [this](const QString &text) { m_cmdsubt->setEnabled(!text.isEmpty()); });
 
     auto *fields = new QGridLayout;
-    fields->addWidget(new QLabel(QStringLiteral("Login"), signIn), 0, 0);
+    auto *loginCaption = new QLabel(QStringLiteral("Login"), signIn);
+    auto *passwordCaption = new QLabel(QStringLiteral("Password"), signIn);
+    labelField(loginCaption, m_txtlog);
+    labelField(passwordCaption, m_txtpas);
+    fields->addWidget(loginCaption, 0, 0);
     fields->addWidget(m_txtlog, 0, 1);
-    fields->addWidget(new QLabel(QStringLiteral("Password"), signIn), 1, 0);
+    fields->addWidget(passwordCaption, 1, 0);
     fields->addWidget(m_txtpas, 1, 1);
 
     m_cmdsubt = new QPushButton(QStringLiteral("Enter"), signIn);

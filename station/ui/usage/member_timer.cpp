@@ -27,7 +27,7 @@ MemberTimer::MemberTimer(StationContext &context, QWidget *parent)
     addDetailRow(QStringLiteral("Logout Time :"), m_lbltimer3);
 
     connect(m_timer1, &QTimer::timeout, this, &MemberTimer::Timer1_Timer);
-    connect(m_logout, &TimerLabel::clicked, this, &MemberTimer::lbltmr_Click);
+    connect(m_logout, &TextButton::clicked, this, &MemberTimer::lbltmr_Click);
 }
 
 MemberTimer::~MemberTimer() = default;

@@ -1,6 +1,7 @@
 #include "usage/message_window.h"
 
 #include "startup/station_context.h"
+#include "widgets/accessible_form.h"
 
 #include <QGroupBox>
 #include <QLabel>
@@ -34,11 +35,13 @@ MessageWindow::MessageWindow(StationContext &context, QWidget *parent)
 {
     setObjectName(QStringLiteral("message"));
     setWindowTitle(QStringLiteral("Vorlane Messenger Service"));
+    centreWhenShown(this);
     m_frame->setObjectName(QStringLiteral("Frame1"));
     m_heading->setObjectName(QStringLiteral("Label2"));
     m_text->setObjectName(QStringLiteral("Label1"));
     m_text->setReadOnly(true);
     m_text->setAcceptRichText(false);
+    labelField(m_heading, m_text);
     QPalette palette = m_text->palette();
     palette.setColor(QPalette::Text, messageColour());
     m_text->setPalette(palette);

@@ -4,11 +4,13 @@
 #include "platform/registry.h"
 #include "startup/station_context.h"
 #include "startup/station_navigator.h"
+#include "widgets/accessible_form.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QGridLayout>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QListWidget>
 #include <QMouseEvent>
 #include <QPainter>
@@ -35,23 +37,16 @@ QIcon timerIcon()
     return QIcon(pixmap);
 }
 
-TimerLabel *textButton(const QString &name, const QString &text, const QString &tip, QWidget *parent)
+TextButton *textButton(const QString &name, const QString &text, const QString &tip, QWidget *parent)
 {
-    auto *label = new TimerLabel(text, parent);
-    label->setObjectName(name);
+    auto *button = new TextButton(text, parent);
+    button->setObjectName(name);
     if (!tip.isEmpty())
-        label->setToolTip(tip);
-    return label;
+        button->setToolTip(tip);
+    return button;
 }
 
 } // namespace
-
-void TimerLabel::mouseReleaseEvent(QMouseEvent *event)
-{
-    QLabel::mouseReleaseEvent(event);
-    if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()))
-        Q_EMIT clicked();
-}
 
 TimerWindowBase::TimerWindowBase(StationContext &context, const TimerWindowTexts &texts, QWidget *parent)
     : QWidget(parent, Qt::Window | Qt::FramelessWindowHint)
@@ -72,6 +67,9 @@ TimerWindowBase::TimerWindowBase(StationContext &context, const TimerWindowTexts
     m_label3 = textButton(
         QStringLiteral("Label3"), QStringLiteral("_"), QStringLiteral("Click to minimize"), this);
     m_label2 = textButton(QStringLiteral("Label2"), QStringLiteral("x"), {}, this);
+    // "_" and "x" mean nothing read aloud.
+    m_label3->setAccessibleName(QStringLiteral("Minimize"));
+    m_label2->setAccessibleName(QStringLiteral("Close"));
 
     m_lbltimer = new QLabel(this);
     m_lbltimer->setObjectName(QStringLiteral("lbltimer"));
@@ -122,16 +120,18 @@ TimerWindowBase::TimerWindowBase(StationContext &context, const TimerWindowTexts
     layout->addLayout(header);
     layout->addLayout(m_details);
     layout->addWidget(m_check1);
-    layout->addWidget(new QLabel(QStringLiteral("Quick Launch"), this));
+    auto *quickLaunch = new QLabel(QStringLiteral("Quick Launch"), this);
+    labelField(quickLaunch, m_list1);
+    layout->addWidget(quickLaunch);
     layout->addWidget(m_list1, 1);
     layout->addLayout(footer);
 
     connect(m_timer2, &QTimer::timeout, this, &TimerWindowBase::Timer2_Timer);
     connect(m_check1, &QCheckBox::toggled, this, &TimerWindowBase::Check1_Click);
-    connect(m_label3, &TimerLabel::clicked, this, &TimerWindowBase::Label3_Click);
-    connect(m_label2, &TimerLabel::clicked, this, &TimerWindowBase::Label2_Click);
-    connect(m_label5, &TimerLabel::clicked, this, &TimerWindowBase::Label5_Click);
-    connect(m_aboutvl, &TimerLabel::clicked, this, &TimerWindowBase::aboutvl_Click);
+    connect(m_label3, &TextButton::clicked, this, &TimerWindowBase::Label3_Click);
+    connect(m_label2, &TextButton::clicked, this, &TimerWindowBase::Label2_Click);
+    connect(m_label5, &TextButton::clicked, this, &TimerWindowBase::Label5_Click);
+    connect(m_aboutvl, &TextButton::clicked, this, &TimerWindowBase::aboutvl_Click);
     connect(m_list1, &QListWidget::itemClicked, this, &TimerWindowBase::List1_Click);
     connect(m_tray, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
         if (reason == QSystemTrayIcon::DoubleClick)
@@ -147,8 +147,18 @@ TimerWindowBase::~TimerWindowBase()
 void TimerWindowBase::addDetailRow(const QString &caption, QWidget *field)
 {
     const int row = m_details->rowCount();
-    m_details->addWidget(new QLabel(caption, this), row, 0);
+    auto *label = new QLabel(caption, this);
+    m_details->addWidget(label, row, 0);
     m_details->addWidget(field, row, 1);
+    if (field->focusPolicy() != Qt::NoFocus) {
+        labelField(label, field);
+        // Made after "On Top", but Tab reaches it in the order of the rows. The
+        // chain is joined at a Tab stop: setTabOrder ignores a widget without focus.
+        QWidget *before = m_check1->previousInFocusChain();
+        while (before != this && !(before->focusPolicy() & Qt::TabFocus))
+            before = before->previousInFocusChain();
+        setTabOrder(before, field);
+    }
 }
 
 bool TimerWindowBase::isTopMost() const
@@ -304,6 +314,13 @@ bool TimerWindowBase::eventFilter(QObject *watched, QEvent *event)
 {
     if (watched == m_list1 && event->type() == QEvent::FocusIn) {
         List1_GotFocus();
+    } else if (watched == m_list1 && event->type() == QEvent::KeyPress) {
+        // The keyboard's click on a program; a mouse click already starts it once.
+        const int key = static_cast<QKeyEvent *>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            List1_Click(m_list1->currentItem());
+            return true;
+        }
     } else if (watched == m_image1) {
         // Only mouse events may be read as such: the handle also receives paint,
         // enter and accessibility events, which are a different type.

@@ -2,6 +2,7 @@
 
 #include "startup/timer_record.h"
 #include "usage/usage_log.h"
+#include "widgets/text_button.h"
 
 #include <QLabel>
 #include <QPoint>
@@ -19,26 +20,10 @@ namespace vorlane {
 
 class StationContext;
 
-/// A label that reports a left click, for the timers' text buttons.
-class TimerLabel : public QLabel {
-    Q_OBJECT
-public:
-    explicit TimerLabel(const QString &text = {}, QWidget *parent = nullptr)
-        : QLabel(text, parent)
-    {
-    }
-
-Q_SIGNALS:
-    void clicked();
-
-protected:
-    void mouseReleaseEvent(QMouseEvent *event) override;
-};
-
 /// What differs between the member's and the guest's timer window.
 struct TimerWindowTexts {
     QString windowName; // objectName of the window
-    QString logoutName; // objectName of the "Logout" label
+    QString logoutName; // objectName of the "Logout" button
     QString onTopText; // text of Check1
     QString listTip; // tip of List1
 };
@@ -49,7 +34,7 @@ struct TimerWindowTexts {
 /// Quick Launch list `List1`, "About Vorlane", the refusal of every close request
 /// that is not the logout, the usage log and the timer record's per-second save.
 ///
-/// A subclass adds its detail rows, connects `Timer1` and its logout label, and
+/// A subclass adds its detail rows, connects `Timer1` and its logout button, and
 /// provides the parts of the usage log line and of the record that differ.
 class TimerWindowBase : public QWidget {
     Q_OBJECT
@@ -141,11 +126,11 @@ protected:
     QTimer *m_timer1 = nullptr;
     QTimer *m_timer2 = nullptr;
     QListWidget *m_list1 = nullptr;
-    TimerLabel *m_logout = nullptr;
-    TimerLabel *m_label3 = nullptr;
-    TimerLabel *m_label2 = nullptr;
-    TimerLabel *m_label5 = nullptr;
-    TimerLabel *m_aboutvl = nullptr;
+    TextButton *m_logout = nullptr;
+    TextButton *m_label3 = nullptr;
+    TextButton *m_label2 = nullptr;
+    TextButton *m_label5 = nullptr;
+    TextButton *m_aboutvl = nullptr;
     QLabel *m_image1 = nullptr;
 
 private:
