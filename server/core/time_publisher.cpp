@@ -6,13 +6,12 @@
 
 namespace vorlane {
 
-TimePublisher::TimePublisher(ServerContext &context, QWidget *parent)
-    : QWidget(parent)
+TimePublisher::TimePublisher(ServerContext &context, QObject *parent)
+    : QObject(parent)
     , m_context(context)
     , m_timer(new QTimer(this))
 {
     setObjectName(QStringLiteral("frmSettime"));
-    setWindowTitle(QStringLiteral("Server Time Setter"));
     m_timer->setObjectName(QStringLiteral("Timer1"));
     m_timer->setInterval(10000);
     connect(m_timer, &QTimer::timeout, this, &TimePublisher::tick);
