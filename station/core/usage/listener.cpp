@@ -1,20 +1,15 @@
 #include "usage/listener.h"
 
-#include "console/control_panel.h"
 #include "console/remote_command.h"
 #include "db/recordset.h"
 #include "platform/attempt.h"
 #include "platform/ports.h"
 #include "startup/list_loader.h"
 #include "startup/station_context.h"
-#include "startup/station_navigator.h"
-#include "usage/lock_screen.h"
 
-#include <QLineEdit>
+#include <QLoggingCategory>
 #include <QNetworkDatagram>
-#include <QNetworkInterface>
 #include <QPointer>
-#include <QRadioButton>
 #include <QTimer>
 #include <QUdpSocket>
 
@@ -24,60 +19,63 @@ namespace vorlane {
 
 namespace {
 
+Q_LOGGING_CATEGORY(lcListener, "vorlane.usage.listener")
+
 constexpr int kRetryBindMs = 1000;
-
-/// The listener binds both families, so an IPv4 sender shows up as ::ffff:a.b.c.d;
-/// compare plain IPv4 with plain IPv4, and IPv6 without its interface scope.
-QHostAddress normalised(const QHostAddress &address)
-{
-    bool isIpv4 = false;
-    const quint32 ipv4 = address.toIPv4Address(&isIpv4);
-    if (isIpv4)
-        return QHostAddress(ipv4);
-    QHostAddress plain = address;
-    plain.setScopeId(QString());
-    return plain;
-}
-
-QString guestPassword(db::Connection &connection)
-{
-    try {
-        db::Recordset guest(connection,
-            QStringLiteral("select cl_passwd from client_master where cl_login like ?"),
-            { QStringLiteral("guest") });
-        if (!guest.eof()) {
-            const QVariant password = guest.field(0);
-            return password.isNull() ? QString() : password.toString();
-        }
-    } catch (const std::exception &) {
-        // No guest row to read: the sign-in goes ahead with an empty password and fails there.
-    }
-    return QString();
-}
+// A station registered a moment ago is obeyed within this time.
+constexpr int kTrustRefreshMs = 5000;
+// Room for a burst of commands (or a flood) while a window holds the event loop;
+// the kernel caps it at its own maximum.
+constexpr int kReceiveBufferBytes = 4 << 20;
+// Datagrams read in one go before the event loop gets its turn (ticks, windows).
+constexpr int kDatagramsPerSlice = 512;
+// Qt's read notification on a UDP socket can stay switched off after a burst
+// (a readyRead that found nothing to read); a look this often at the socket
+// itself makes sure a waiting command is never left there.
+constexpr int kWaitingCheckMs = 100;
 
 } // namespace
 
-Listener::Listener(StationContext &context, QWidget *parent)
-    : Listener(context, LocalAddresses(), parent)
+Listener::Listener(StationContext &context, QObject *parent)
+    : Listener(context, std::make_unique<SystemHostResolver>(), nullptr, thisComputer(), parent)
 {
 }
 
-Listener::Listener(StationContext &context, LocalAddresses localAddresses, QWidget *parent)
-    : QWidget(parent)
+Listener::Listener(StationContext &context, HostResolver &resolver, OwnAddresses own, QObject *parent)
+    : Listener(context, nullptr, &resolver, std::move(own), parent)
+{
+}
+
+Listener::Listener(StationContext &context, std::unique_ptr<SystemHostResolver> system,
+    HostResolver *resolver, OwnAddresses own, QObject *parent)
+    : QObject(parent)
     , m_context(context)
-    , m_localAddresses(std::move(localAddresses))
+    , m_systemResolver(std::move(system))
+    , m_resolver(resolver ? *resolver : *m_systemResolver)
+    , m_own(std::move(own))
     , m_retry(new QTimer(this))
+    , m_refresh(new QTimer(this))
+    , m_waitingCheck(new QTimer(this))
 {
     setObjectName(QStringLiteral("listener"));
     m_retry->setSingleShot(true);
     m_retry->setInterval(kRetryBindMs);
     connect(m_retry, &QTimer::timeout, this, &Listener::retryBind);
+    m_refresh->setInterval(kTrustRefreshMs);
+    connect(m_refresh, &QTimer::timeout, this, &Listener::refreshTrustedSenders);
+    m_waitingCheck->setInterval(kWaitingCheckMs);
+    connect(m_waitingCheck, &QTimer::timeout, this, [this] {
+        if (m_socket && m_socket->hasPendingDatagrams())
+            Winsockls_DataArrival();
+    });
 }
 
 Listener::~Listener() = default;
 
 void Listener::load()
 {
+    refreshTrustedSenders();
+    m_refresh->start();
     if (!isBound() && !bind())
         m_retry->start();
 }
@@ -85,6 +83,8 @@ void Listener::load()
 void Listener::unload()
 {
     m_retry->stop();
+    m_refresh->stop();
+    m_waitingCheck->stop();
     if (m_socket) {
         // close() frees the port now; the object itself may be inside its own
         // readyRead, so it goes later.
@@ -102,20 +102,30 @@ bool Listener::isBound() const
 
 void Listener::retryBind()
 {
-    load();
+    if (!isBound() && !bind())
+        m_retry->start();
 }
 
 bool Listener::bind()
 {
+    if (m_socket) {
+        m_socket->disconnect(this);
+        m_socket->deleteLater();
+        m_socket = nullptr;
+    }
     auto *socket = new QUdpSocket(this);
     socket->setObjectName(QStringLiteral("Winsockls"));
     // Exclusive bind (the Unix default): two listeners must not share the port.
     if (!socket->bind(ports::listenAddress(), ports::stationCommand())) {
+        qCWarning(lcListener, "cannot bind the command port %d: %s; trying again",
+            int(ports::stationCommand()), qPrintable(socket->errorString()));
         delete socket;
         return false;
     }
+    socket->setSocketOption(QAbstractSocket::ReceiveBufferSizeSocketOption, kReceiveBufferBytes);
     connect(socket, &QUdpSocket::readyRead, this, &Listener::Winsockls_DataArrival);
     m_socket = socket;
+    m_waitingCheck->start();
     return true;
 }
 
@@ -127,55 +137,65 @@ void Listener::Winsockls_DataArrival()
         return;
     m_dispatching = true;
     const QPointer<Listener> self(this);
-    bool arrived = false;
-    while (self && m_socket && m_socket->hasPendingDatagrams()) {
+    int read = 0;
+    while (self && m_socket && m_socket->hasPendingDatagrams() && read < kDatagramsPerSlice) {
         const QNetworkDatagram datagram = m_socket->receiveDatagram();
         if (!datagram.isValid())
             break;
-        arrived = true;
+        ++read;
         if (obeys(datagram.senderAddress()))
             dispatch(remote_command::decode(datagram.data()));
+        else
+            ++m_ignored;
     }
     if (!self)
         return;
     m_dispatching = false;
-    if (arrived) {
-        unload();
-        ListLoader::renewListener(m_context);
-    }
+    if (read > 0)
+        renew();
+    // The rest of a long burst is read after the event loop's next turn.
+    if (m_socket && m_socket->hasPendingDatagrams())
+        QTimer::singleShot(0, this, &Listener::Winsockls_DataArrival);
+}
+
+void Listener::renew()
+{
+    ListLoader::renewListener(*this);
 }
 
 bool Listener::obeys(const QHostAddress &source) const
 {
-    return isLocal(source) || isRegisteredStation(source);
+    const QHostAddress sender = normalisedAddress(source);
+    return m_own(sender) || m_trusted.contains(sender);
 }
 
-bool Listener::isLocal(const QHostAddress &source) const
+void Listener::refreshTrustedSenders()
 {
-    const QHostAddress sender = normalised(source);
-    const QList<QHostAddress> local
-        = m_localAddresses ? m_localAddresses() : QNetworkInterface::allAddresses();
-    for (const QHostAddress &address : local) {
-        if (normalised(address) == sender)
-            return true;
-    }
-    return false;
-}
-
-bool Listener::isRegisteredStation(const QHostAddress &source) const
-{
-    const QHostAddress sender = normalised(source);
+    QStringList names;
     try {
         db::Recordset stations(m_context.connection(), QStringLiteral("Select * from machine_master2"));
-        for (; !stations.eof(); stations.moveNext()) {
-            QHostAddress address;
-            if (address.setAddress(stations.field(0).toString().trimmed()) && normalised(address) == sender)
-                return true;
-        }
-    } catch (const std::exception &) {
-        // Without the station list only this computer is trusted.
+        for (; !stations.eof(); stations.moveNext())
+            names << stations.field(0).toString().trimmed();
+    } catch (const std::exception &error) {
+        // The set read last stays; before the first read only this computer is trusted.
+        qCDebug(lcListener, "station list not read, the trusted senders stay: %s", error.what());
+        return;
     }
-    return false;
+    const quint64 generation = ++m_trustGeneration;
+    m_trusted.clear();
+    const QPointer<Listener> self(this);
+    for (const QString &name : std::as_const(names)) {
+        if (name.isEmpty())
+            continue;
+        // A station registers by its computer name; one that resolves later is
+        // trusted from then on. Answers of an older refresh are left out.
+        m_resolver.resolve(name, [self, generation](const QList<QHostAddress> &addresses) {
+            if (!self || self->m_trustGeneration != generation)
+                return;
+            for (const QHostAddress &address : addresses)
+                self->m_trusted.insert(normalisedAddress(address));
+        });
+    }
 }
 
 void Listener::dispatch(const QString &command)
@@ -183,70 +203,41 @@ void Listener::dispatch(const QString &command)
     if (command.isEmpty())
         return;
     const QChar code = command.at(0);
-    if (code == remote_command::kMessage)
-        showMessage(command.mid(1));
-    else if (code == remote_command::kGuestSignIn)
-        signGuestIn();
-    else if (code == remote_command::kShutdown)
-        shutDown();
-}
-
-void Listener::showMessage(const QString &text)
-{
-    m_context.state().pendingMessage = text;
-    attempt([&] { m_context.navigator().showMessageWindow(); });
-}
-
-void Listener::signGuestIn()
-{
-    if (!m_context.state().signInKind.isEmpty())
-        return;
-    LockScreen *lock = nullptr;
-    attempt([&] { lock = m_context.navigator().lockScreen(); });
-    if (!lock)
-        return;
-    const QPointer<LockScreen> screen(lock);
-    attempt([&] {
-        // Clicked, not merely checked, so that the lock screen's handler for a
-        // chosen kind runs as for a user.
-        if (QRadioButton *user = screen ? screen->optchoice(2) : nullptr) {
-            user->click();
-            if (!user->isChecked())
-                user->setChecked(true);
-        }
-    });
-    attempt([&] {
-        if (QLineEdit *login = screen ? screen->txtlog() : nullptr)
-            login->setText(QStringLiteral("guest"));
-    });
-    attempt([&] {
-        const QString password = guestPassword(m_context.connection());
-        if (QLineEdit *box = screen ? screen->txtpas() : nullptr)
-            box->setText(password);
-    });
-    attempt([&] {
-        if (screen)
-            screen->cmdsubt_Click();
-    });
-}
-
-void Listener::shutDown()
-{
     const QString kind = m_context.state().signInKind;
-    if (!kind.isEmpty() && kind != QLatin1String(kKindAdministrator) && kind != QLatin1String(kKindManager))
-        return;
-    // Staff at the station: their control panel closes first (and with it the
-    // program); otherwise the lock screen goes, which also ends the program.
-    attempt([&] {
-        if (!kind.isEmpty()) {
-            if (ControlPanel *panel = m_context.navigator().controlPanel())
-                panel->mnuClose_Click();
-        } else {
-            m_context.navigator().unloadLockScreen();
+    if (code == remote_command::kMessage) {
+        const QString text = command.mid(1);
+        m_context.state().pendingMessage = text;
+        if (!attempt([&] { Q_EMIT messageRequested(text); }))
+            qCWarning(lcListener, "the message window could not be shown");
+    } else if (code == remote_command::kGuestSignIn) {
+        if (!kind.isEmpty())
+            return;
+        if (!attempt([&] { Q_EMIT guestSignInRequested(); }))
+            qCWarning(lcListener, "the guest sign-in failed on its way");
+    } else if (code == remote_command::kShutdown) {
+        if (!kind.isEmpty() && kind != QLatin1String(kKindAdministrator)
+            && kind != QLatin1String(kKindManager))
+            return;
+        if (!attempt([&] { Q_EMIT shutdownRequested(); }))
+            qCWarning(lcListener, "the shutdown failed on its way");
+    }
+}
+
+QString Listener::guestPassword(db::Connection &connection)
+{
+    try {
+        db::Recordset guest(connection,
+            QStringLiteral("select cl_passwd from client_master where cl_login like ?"),
+            { QStringLiteral("guest") });
+        if (!guest.eof()) {
+            const QVariant password = guest.field(0);
+            return password.isNull() ? QString() : password.toString();
         }
-    });
-    // From version 5 on the shutdown is forced, so running programs cannot hold it up.
-    attempt([&] { m_context.system().ShutdownComputer(m_context.system().versionNumber() >= 5); });
+    } catch (const std::exception &error) {
+        // The sign-in goes ahead with an empty password and fails there.
+        qCWarning(lcListener, "the guest password could not be read: %s", error.what());
+    }
+    return QString();
 }
 
 } // namespace vorlane
