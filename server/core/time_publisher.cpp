@@ -2,9 +2,16 @@
 
 #include "server_context.h"
 
+#include <QLoggingCategory>
 #include <QTimer>
 
 namespace vorlane {
+
+namespace {
+
+Q_LOGGING_CATEGORY(lcTimePublisher, "vorlane.server.time")
+
+} // namespace
 
 TimePublisher::TimePublisher(ServerContext &context, QObject *parent)
     : QObject(parent)
@@ -30,8 +37,9 @@ void TimePublisher::load()
 {
     try {
         openRecordset();
-    } catch (const std::exception &) {
+    } catch (const std::exception &error) {
         // The tick retries the open.
+        qCWarning(lcTimePublisher, "server_now not opened, the tick tries again: %s", error.what());
     }
     m_timer->start();
     tick();
@@ -66,7 +74,8 @@ void TimePublisher::tick()
             m_recordset.setField(column, fields[column]);
         m_recordset.update();
         ++m_ticksWritten;
-    } catch (const std::exception &) {
+    } catch (const std::exception &error) {
+        qCWarning(lcTimePublisher, "the clock was not written to server_now: %s", error.what());
         // Start afresh next tick: the row may have gone (deleted by hand) or the
         // table been locked while the rows were read.
         try {
