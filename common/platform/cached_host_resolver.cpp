@@ -5,14 +5,15 @@
 
 namespace vorlane {
 
-CachedHostResolver::CachedHostResolver(HostResolver &resolver, Limits limits, QObject *parent)
+CachedHostResolver::CachedHostResolver(HostResolver *resolver, Limits limits, QObject *parent)
     : QObject(parent)
-    , m_resolver(resolver)
+    , m_system(resolver ? nullptr : std::make_unique<SystemHostResolver>())
+    , m_resolver(resolver ? *resolver : *m_system)
     , m_limits(limits)
 {
 }
 
-CachedHostResolver::CachedHostResolver(HostResolver &resolver, QObject *parent)
+CachedHostResolver::CachedHostResolver(HostResolver *resolver, QObject *parent)
     : CachedHostResolver(resolver, Limits(), parent)
 {
 }

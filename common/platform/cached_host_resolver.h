@@ -6,6 +6,8 @@
 #include <QHash>
 #include <QObject>
 
+#include <memory>
+
 namespace vorlane {
 
 /// Name lookups for a service that must never wait: literal addresses answer
@@ -24,8 +26,9 @@ public:
         int lookupTimeoutMs = 15000;
     };
 
-    CachedHostResolver(HostResolver &resolver, Limits limits, QObject *parent = nullptr);
-    explicit CachedHostResolver(HostResolver &resolver, QObject *parent = nullptr);
+    /// `resolver` null: the system's.
+    CachedHostResolver(HostResolver *resolver, Limits limits, QObject *parent = nullptr);
+    explicit CachedHostResolver(HostResolver *resolver, QObject *parent = nullptr);
     ~CachedHostResolver() override;
 
     /// Resolves `name`. `done` runs at once when the answer is known (a
@@ -44,6 +47,7 @@ private:
     void finish(const QString &key, quint64 lookupId, const QList<QHostAddress> &addresses);
     void remember(const QString &key, const QList<QHostAddress> &addresses);
 
+    std::unique_ptr<SystemHostResolver> m_system;
     HostResolver &m_resolver;
     Limits m_limits;
     QHash<QString, Entry> m_cache;

@@ -39,22 +39,15 @@ private:
 } // namespace
 
 DiscoveryResponder::DiscoveryResponder(ServerContext &context, QObject *parent)
-    : DiscoveryResponder(context, std::make_unique<SystemHostResolver>(), nullptr, thisComputer(), parent)
+    : DiscoveryResponder(context, nullptr, thisComputer(), parent)
 {
 }
 
 DiscoveryResponder::DiscoveryResponder(
-    ServerContext &context, HostResolver &resolver, OwnAddresses own, QObject *parent)
-    : DiscoveryResponder(context, nullptr, &resolver, std::move(own), parent)
-{
-}
-
-DiscoveryResponder::DiscoveryResponder(ServerContext &context, std::unique_ptr<SystemHostResolver> system,
-    HostResolver *resolver, OwnAddresses own, QObject *parent)
+    ServerContext &context, HostResolver *resolver, OwnAddresses own, QObject *parent)
     : QObject(parent)
     , m_context(context)
-    , m_systemResolver(std::move(system))
-    , m_resolver(resolver ? *resolver : *m_systemResolver)
+    , m_resolver(resolver)
     , m_own(std::move(own))
     , m_socket(new QUdpSocket(this))
 {

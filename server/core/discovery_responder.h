@@ -34,10 +34,10 @@ class DiscoveryResponder : public QObject {
     Q_OBJECT
 public:
     explicit DiscoveryResponder(ServerContext &context, QObject *parent = nullptr);
-    /// `resolver` and `own` replace the system's resolver and this computer's
-    /// addresses (tests).
+    /// `resolver` (null: the system's) and `own` replace the system's resolver
+    /// and this computer's addresses (tests).
     DiscoveryResponder(
-        ServerContext &context, HostResolver &resolver, OwnAddresses own, QObject *parent = nullptr);
+        ServerContext &context, HostResolver *resolver, OwnAddresses own, QObject *parent = nullptr);
     ~DiscoveryResponder() override;
 
     /// Binds `sws1` to the server's discovery port. When the port cannot be
@@ -69,14 +69,11 @@ public Q_SLOTS:
     void sws1_Error(QAbstractSocket::SocketError error);
 
 private:
-    DiscoveryResponder(ServerContext &context, std::unique_ptr<SystemHostResolver> system,
-        HostResolver *resolver, OwnAddresses own, QObject *parent);
     void reply(const QNetworkDatagram &request, const QList<QHostAddress> &named);
     bool namesSender(const QHostAddress &sender, const QList<QHostAddress> &named) const;
     void drop(const QNetworkDatagram &request, const char *why);
 
     ServerContext &m_context;
-    std::unique_ptr<SystemHostResolver> m_systemResolver;
     CachedHostResolver m_resolver;
     OwnAddresses m_own;
     QUdpSocket *m_socket;

@@ -50,7 +50,7 @@ protected:
         resolver.names.insert(QStringLiteral("victim"), { kThird });
         resolver.names.insert(QStringLiteral("server"), { kServer });
         responder
-            = std::make_unique<DiscoveryResponder>(*fixture.context, resolver, ownAddressesIn({ kServer }));
+            = std::make_unique<DiscoveryResponder>(*fixture.context, &resolver, ownAddressesIn({ kServer }));
         ASSERT_TRUE(responder->load());
     }
 

@@ -65,7 +65,7 @@ public:
         if (!listener) {
             listener = localAddresses.isEmpty()
                 ? new Listener(*context)
-                : new Listener(*context, resolver, ownAddressesIn(localAddresses));
+                : new Listener(*context, &resolver, ownAddressesIn(localAddresses));
             connectListener(*listener, *context);
             listener->load();
             ++loads;

@@ -37,21 +37,14 @@ constexpr int kWaitingCheckMs = 100;
 } // namespace
 
 Listener::Listener(StationContext &context, QObject *parent)
-    : Listener(context, std::make_unique<SystemHostResolver>(), nullptr, thisComputer(), parent)
+    : Listener(context, nullptr, thisComputer(), parent)
 {
 }
 
-Listener::Listener(StationContext &context, HostResolver &resolver, OwnAddresses own, QObject *parent)
-    : Listener(context, nullptr, &resolver, std::move(own), parent)
-{
-}
-
-Listener::Listener(StationContext &context, std::unique_ptr<SystemHostResolver> system,
-    HostResolver *resolver, OwnAddresses own, QObject *parent)
+Listener::Listener(StationContext &context, HostResolver *resolver, OwnAddresses own, QObject *parent)
     : QObject(parent)
     , m_context(context)
-    , m_systemResolver(std::move(system))
-    , m_resolver(resolver ? *resolver : *m_systemResolver)
+    , m_resolver(resolver)
     , m_own(std::move(own))
     , m_retry(new QTimer(this))
     , m_refresh(new QTimer(this))

@@ -35,9 +35,9 @@ class Listener : public QObject {
     Q_OBJECT
 public:
     explicit Listener(StationContext &context, QObject *parent = nullptr);
-    /// `resolver` and `own` replace the system's resolver and this computer's
-    /// addresses (tests make a loopback sender look foreign with them).
-    Listener(StationContext &context, HostResolver &resolver, OwnAddresses own, QObject *parent = nullptr);
+    /// `resolver` (null: the system's) and `own` replace the system's resolver
+    /// and this computer's addresses (tests make a loopback sender look foreign).
+    Listener(StationContext &context, HostResolver *resolver, OwnAddresses own, QObject *parent = nullptr);
     ~Listener() override;
 
     /// Binds `Winsockls` to the station command port and reads the trusted
@@ -83,14 +83,11 @@ public Q_SLOTS:
     void refreshTrustedSenders();
 
 private:
-    Listener(StationContext &context, std::unique_ptr<SystemHostResolver> system, HostResolver *resolver,
-        OwnAddresses own, QObject *parent);
     bool bind();
     void renew();
     friend class ListLoader;
 
     StationContext &m_context;
-    std::unique_ptr<SystemHostResolver> m_systemResolver;
     CachedHostResolver m_resolver;
     OwnAddresses m_own;
     QUdpSocket *m_socket = nullptr;
