@@ -2,6 +2,7 @@
 
 #include "db/sqlite_util.h"
 #include "db/values.h"
+#include "platform/shared_files.h"
 
 #include <QByteArray>
 #include <QDate>
@@ -340,6 +341,8 @@ void Connection::backupTo(const QString &file)
         sqlite3_close_v2(copy);
         throw Error(rc, QStringLiteral("Cannot create the file '%1': %2").arg(file, reason));
     }
+    // A copy holds the same passwords as the database: the group's, nobody else's.
+    setSharedFileMode(file);
     try {
         copyPages(copy, m_db, copy, m_busyTimeoutMs);
     } catch (const Error &) {

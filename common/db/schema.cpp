@@ -2,6 +2,7 @@
 
 #include "db/connection.h"
 #include "db/sqlite_util.h"
+#include "platform/shared_files.h"
 
 #include <QDir>
 #include <QFile>
@@ -379,7 +380,7 @@ void createDatabase(const QString &file, const NewDatabase &accounts)
     if (info.exists())
         throw Error(SQLITE_CANTOPEN,
             QStringLiteral("A database already exists at '%1'; it has been left untouched.").arg(file));
-    if (!QDir().mkpath(info.absolutePath()))
+    if (!makeSharedFolder(info.absolutePath()))
         throw Error(
             SQLITE_CANTOPEN, QStringLiteral("Cannot create the folder '%1'.").arg(info.absolutePath()));
 
@@ -396,6 +397,8 @@ void createDatabase(const QString &file, const NewDatabase &accounts)
                 QStringLiteral("Cannot create the file '%1': %2").arg(file, claim.errorString()));
         }
     }
+    // Stations of the group open it for writing; SQLite gives its journal the same mode.
+    setSharedFileMode(file);
 
     try {
         Connection connection;

@@ -3,6 +3,7 @@
 #include "db/connection.h"
 #include "db/schema.h"
 #include "platform/compressor.h"
+#include "platform/shared_files.h"
 
 #include <QDir>
 #include <QFile>
@@ -184,6 +185,8 @@ QString restoreBackup(const QString &backupFile, const QString &targetFolder, co
         }
     }
     if (replaceByRename) {
+        // The temporary file was made for this user alone; the database is the group's.
+        setSharedFileMode(restored.fileName());
         std::error_code error;
         std::filesystem::rename(QFile::encodeName(restored.fileName()).toStdString(),
             QFile::encodeName(target).toStdString(), error);

@@ -2,6 +2,7 @@
 
 #include "config/restrictions.h"
 #include "console/control_panel.h"
+#include "listener_wiring.h"
 #include "records/member_profile.h"
 #include "startup/connection_window.h"
 #include "startup/splash_window.h"
@@ -151,6 +152,7 @@ void StationApp::loadListener()
 {
     if (!m_listener) {
         m_listener = new Listener(m_context);
+        connectListener(*m_listener, m_context);
         m_listener->load();
     }
 }

@@ -73,18 +73,21 @@ TEST_F(DiscoveryResponderTest, RepliesWithTheProgramFolderToTheTrimmedHostFromTh
     EXPECT_TRUE(fixture.prompter.boxes().empty());
 }
 
-TEST_F(DiscoveryResponderTest, ReplyGoesToTheNamedHostNotToTheSender)
+TEST_F(DiscoveryResponderTest, ReplyGoesBackToTheSenderNeverToTheNamedHost)
 {
-    // The whole 127/8 block is loopback: the request comes from 127.0.0.1 and names 127.0.0.2.
-    Station station(QHostAddress(QStringLiteral("127.0.0.2")));
+    // From this computer any of its addresses may be named (the whole 127/8 block
+    // is loopback); the reply still goes to the sender, never to the named host.
+    Station here(QHostAddress(QStringLiteral("127.0.0.1")));
+    Station named(QHostAddress(QStringLiteral("127.0.0.2")));
     QUdpSocket sender;
     ASSERT_TRUE(sender.bind(QHostAddress::LocalHost, 0));
     request(sender, "127.0.0.2");
-    const auto replies = station.receive(1);
+    const auto replies = here.receive(1);
     ASSERT_EQ(replies.size(), 1);
     EXPECT_EQ(replies[0].data(), folder());
-    EXPECT_EQ(replies[0].destinationAddress().toIPv4Address(),
-        QHostAddress(QStringLiteral("127.0.0.2")).toIPv4Address());
+    EXPECT_EQ(
+        replies[0].senderAddress().toIPv4Address(), QHostAddress(QHostAddress::LocalHost).toIPv4Address());
+    EXPECT_FALSE(named.socket.hasPendingDatagrams());
     EXPECT_FALSE(sender.hasPendingDatagrams());
     EXPECT_EQ(responder->repliesSent(), 1);
 }

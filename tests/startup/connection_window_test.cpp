@@ -284,6 +284,30 @@ TEST(ConnectionWindow, ReplyOpensTheDatabaseSetsTheStationAndHandsOver)
     EXPECT_TRUE(f.system->times.empty());
 }
 
+// A stranger (127.0.0.2) answers first with the folder of a database of its own;
+// the station ignores it and connects to the server it asked.
+TEST(ConnectionWindow, AForgedReplyIsIgnoredAndTheStationConnectsToTheRealServer)
+{
+    ConnectionFixture f;
+    const QString real = makeServerFolder(f.folders.root(), QStringLiteral("server-real"));
+    const QString forged = makeServerFolder(f.folders.root(), QStringLiteral("server-forged"));
+    FakeResponder responder(real.toLocal8Bit());
+    QUdpSocket stranger;
+    ASSERT_TRUE(stranger.bind(QHostAddress(QStringLiteral("127.0.0.2")), 0));
+    f.setServer(QStringLiteral("localhost"));
+    f.window->activate();
+    // Sent before the server has even read the request: it arrives first.
+    ASSERT_GT(
+        stranger.writeDatagram(forged.toLocal8Bit(), QHostAddress::LocalHost, ports::stationDiscovery()), 0);
+    ASSERT_TRUE(f.waitForOutcome());
+    ASSERT_TRUE(f.prompter.boxes().empty()) << f.prompter.last().text.toStdString();
+
+    ASSERT_TRUE(f.context->connection().isOpen());
+    EXPECT_EQ(QFileInfo(f.context->connection().fileName()).canonicalFilePath(),
+        QFileInfo(real + QStringLiteral("/systemfiles/vlsystem.mdb")).canonicalFilePath());
+    EXPECT_FALSE(f.context->state().databaseLocation.contains(QStringLiteral("server-forged")));
+}
+
 TEST(ConnectionWindow, ReconnectingClosesTheOldConnectionAndOpensTheNewOne)
 {
     ConnectionFixture f;

@@ -1,5 +1,7 @@
 #include "config/station_text.h"
 
+#include "platform/shared_files.h"
+
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
@@ -78,6 +80,7 @@ bool writeStationText(const QString &file, const QString &text)
 {
     // Written aside and renamed into place, so a station that dies while an editor
     // saves keeps the old list or advertisement rather than half of the new one.
+    const bool created = !QFileInfo::exists(file);
     QSaveFile f(file);
     f.setDirectWriteFallback(true); // a folder we may not create files in
     if (!f.open(QIODevice::WriteOnly))
@@ -87,7 +90,12 @@ bool writeStationText(const QString &file, const QString &text)
         f.cancelWriting();
         return false;
     }
-    return f.commit();
+    if (!f.commit())
+        return false;
+    // An existing file keeps its mode; a new one is the group's to edit from every station.
+    if (created)
+        setSharedFileMode(file);
+    return true;
 }
 
 bool ensureStationTextFile(const QString &file)
@@ -95,7 +103,11 @@ bool ensureStationTextFile(const QString &file)
     if (QFileInfo::exists(file))
         return true;
     QFile f(file);
-    return f.open(QIODevice::WriteOnly | QIODevice::NewOnly) || QFileInfo::exists(file);
+    if (f.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
+        setSharedFileMode(file);
+        return true;
+    }
+    return QFileInfo::exists(file);
 }
 
 QStringList stationTextLines(const QString &text)

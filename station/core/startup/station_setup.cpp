@@ -1,6 +1,7 @@
 #include "startup/station_setup.h"
 
 #include "platform/registry.h"
+#include "platform/shared_files.h"
 #include "platform/system.h"
 #include "startup/station_context.h"
 
@@ -148,7 +149,7 @@ bool StationSetup::apply(
     }
 
     const QString systemFiles = QDir(system.programFolder()).filePath(QStringLiteral("systemfiles"));
-    if (!QDir().mkpath(systemFiles)) {
+    if (!makeSharedFolder(systemFiles)) {
         *error = QStringLiteral("cannot create the folder %1").arg(systemFiles);
         return false;
     }

@@ -1,5 +1,7 @@
 #include "usage/usage_log.h"
 
+#include "platform/shared_files.h"
+
 #include <QDir>
 
 namespace vorlane {
@@ -26,7 +28,12 @@ bool UsageLog::open()
 {
     if (m_file.isOpen())
         return true;
-    return m_file.open(QIODevice::WriteOnly | QIODevice::Append);
+    const bool created = !m_file.exists();
+    if (!m_file.open(QIODevice::WriteOnly | QIODevice::Append))
+        return false;
+    if (created)
+        setSharedFileMode(m_file.fileName());
+    return true;
 }
 
 void UsageLog::close()

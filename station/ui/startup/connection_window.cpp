@@ -4,6 +4,7 @@
 #include "db/values.h"
 #include "platform/ports.h"
 #include "startup/database_location.h"
+#include "startup/discovery_exchange.h"
 #include "startup/startup_problem.h"
 #include "startup/station_context.h"
 #include "startup/station_navigator.h"
@@ -11,13 +12,9 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QDate>
-#include <QHostAddress>
-#include <QHostInfo>
 #include <QLabel>
-#include <QNetworkDatagram>
 #include <QTime>
 #include <QTimer>
-#include <QUdpSocket>
 #include <QVBoxLayout>
 
 #include <array>
@@ -33,23 +30,6 @@ const QString kSpecValue = QStringLiteral("VLSSpec");
 const QString kNotReachable = QStringLiteral("The Vorlane Server is not reachable!");
 const QString kInformationTitle = QStringLiteral("Vorlane Information");
 const QString kConnectionTitle = QStringLiteral("Vorlane Connection Information");
-
-/// The first IPv4 address of `host` (the server may listen on IPv4 only), else its first address.
-QHostAddress resolve(const QString &host)
-{
-    QHostAddress literal;
-    if (literal.setAddress(host))
-        return literal;
-    const QHostInfo info = QHostInfo::fromName(host);
-    if (info.error() != QHostInfo::NoError)
-        return {};
-    const QList<QHostAddress> addresses = info.addresses();
-    for (const QHostAddress &address : addresses) {
-        if (address.protocol() == QAbstractSocket::IPv4Protocol)
-            return address;
-    }
-    return addresses.isEmpty() ? QHostAddress() : addresses.first();
-}
 
 } // namespace
 
@@ -73,10 +53,9 @@ ConnectionWindow::ConnectionWindow(StationContext &context, QWidget *parent)
     m_check4 = new QCheckBox(QStringLiteral("Connecting with the Database is established"), this);
     m_check4->setObjectName(QStringLiteral("Check4"));
 
-    m_cws1 = new QUdpSocket(this);
-    m_cws1->setObjectName(QStringLiteral("cws1"));
-    connect(m_cws1, &QUdpSocket::readyRead, this, &ConnectionWindow::cws1_DataArrival);
-    connect(m_cws1, &QUdpSocket::errorOccurred, this, &ConnectionWindow::cws1_Error);
+    m_cws1 = new DiscoveryExchange(this);
+    connect(m_cws1, &DiscoveryExchange::replied, this, &ConnectionWindow::cws1_DataArrival);
+    connect(m_cws1, &DiscoveryExchange::socketError, this, &ConnectionWindow::cws1_Error);
 
     m_timer1 = new QTimer(this);
     m_timer1->setObjectName(QStringLiteral("Timer1"));
@@ -144,23 +123,7 @@ bool ConnectionWindow::sendRequest()
     StationState &state = m_context.state();
     state.trimmedServerName = state.serverName.trimmed();
     state.computerName = m_context.system().computerName();
-    m_remoteHost = state.trimmedServerName;
-
-    // An error the socket reports while sending belongs to this send, not to the error event.
-    m_sending = true;
-    bool sent = false;
-    if (!m_remoteHost.isEmpty()) {
-        bool bound = m_cws1->state() == QAbstractSocket::BoundState;
-        if (!bound)
-            bound = m_cws1->bind(ports::listenAddress(), ports::stationDiscovery());
-        const QHostAddress server = bound ? resolve(m_remoteHost) : QHostAddress();
-        if (!server.isNull())
-            sent = m_cws1->writeDatagram(state.computerName.toLocal8Bit(), server, ports::serverDiscovery())
-                >= 0;
-    }
-    m_sending = false;
-    if (!sent) {
-        m_cws1->close();
+    if (!m_cws1->send(state.trimmedServerName, state.computerName)) {
         giveUp(kNotReachable);
         return false;
     }
@@ -168,18 +131,14 @@ bool ConnectionWindow::sendRequest()
     return true;
 }
 
-void ConnectionWindow::cws1_DataArrival()
+void ConnectionWindow::cws1_DataArrival(const QString &reply)
 {
-    if (m_replied || !m_cws1->hasPendingDatagrams())
+    if (m_replied)
         return;
-    const QNetworkDatagram datagram = m_cws1->receiveDatagram();
     m_timer1->stop();
-    // One request, one reply: later datagrams have nothing to answer.
     m_replied = true;
-    m_cws1->close();
 
     StationState &state = m_context.state();
-    const QString reply = QString::fromLocal8Bit(datagram.data());
     const std::optional<QString> location = buildDatabaseLocation(state.serverName, reply);
     if (!location) {
         giveUp(kNotReachable);
@@ -191,11 +150,8 @@ void ConnectionWindow::cws1_DataArrival()
 
 void ConnectionWindow::cws1_Error()
 {
-    if (m_sending)
-        return;
     m_context.prompter().inform(QStringLiteral("Connection with the server could not be established"),
         MessageIcon::Critical, kConnectionTitle);
-    m_remoteHost.clear();
     m_context.state().serverName.clear();
     m_context.state().trimmedServerName.clear();
     forgetServer();
@@ -206,7 +162,7 @@ void ConnectionWindow::Timer1_Timer()
     m_timer1->stop();
     if (m_replied)
         return;
-    m_cws1->close();
+    m_cws1->cancel();
     giveUp(QStringLiteral("The Vorlane Server is not reachable, request timed out"));
 }
 
@@ -313,7 +269,7 @@ void ConnectionWindow::SetClockFromServer()
 void ConnectionWindow::closeEvent(QCloseEvent *event)
 {
     m_timer1->stop();
-    m_cws1->close();
+    m_cws1->cancel();
     event->accept();
     // Closed by the user before a connection was made: nothing else is open, so the program ends.
     if (event->spontaneous() && !m_replied)

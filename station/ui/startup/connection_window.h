@@ -6,13 +6,14 @@
 class QCheckBox;
 class QLabel;
 class QTimer;
-class QUdpSocket;
 
 namespace vorlane {
 
+class DiscoveryExchange;
 class StationContext;
 
-/// Window "frmconnection": finds the server by a discovery datagram, opens the
+/// Window "frmconnection": finds the server by a discovery datagram (the
+/// exchange itself is `DiscoveryExchange`'s), opens the
 /// shared database from the server's reply, sets the clock from the server and
 /// hands over to the lock screen and the remote-command listener.
 ///
@@ -44,8 +45,8 @@ public:
     static constexpr int kFailureExitCode = 1;
 
 public Q_SLOTS:
-    /// A datagram on the discovery socket: the server's reply.
-    void cws1_DataArrival();
+    /// The server's reply to the discovery request.
+    void cws1_DataArrival(const QString &reply);
     /// The discovery socket reports an error.
     void cws1_Error();
     /// 50000 ms without a reply.
@@ -64,11 +65,9 @@ private:
     StationContext &m_context;
     QLabel *m_label1;
     QCheckBox *m_check4;
-    QUdpSocket *m_cws1;
+    DiscoveryExchange *m_cws1;
     QTimer *m_timer1;
-    QString m_remoteHost;
     int m_connectedPause = 1000;
-    bool m_sending = false;
     bool m_replied = false;
 };
 

@@ -2,17 +2,23 @@
 
 #include "server_context.h"
 
+#include <QLoggingCategory>
 #include <QTimer>
 
 namespace vorlane {
 
-TimePublisher::TimePublisher(ServerContext &context, QWidget *parent)
-    : QWidget(parent)
+namespace {
+
+Q_LOGGING_CATEGORY(lcTimePublisher, "vorlane.server.time")
+
+} // namespace
+
+TimePublisher::TimePublisher(ServerContext &context, QObject *parent)
+    : QObject(parent)
     , m_context(context)
     , m_timer(new QTimer(this))
 {
     setObjectName(QStringLiteral("frmSettime"));
-    setWindowTitle(QStringLiteral("Server Time Setter"));
     m_timer->setObjectName(QStringLiteral("Timer1"));
     m_timer->setInterval(10000);
     connect(m_timer, &QTimer::timeout, this, &TimePublisher::tick);
@@ -31,8 +37,9 @@ void TimePublisher::load()
 {
     try {
         openRecordset();
-    } catch (const std::exception &) {
+    } catch (const std::exception &error) {
         // The tick retries the open.
+        qCWarning(lcTimePublisher, "server_now not opened, the tick tries again: %s", error.what());
     }
     m_timer->start();
     tick();
@@ -67,7 +74,8 @@ void TimePublisher::tick()
             m_recordset.setField(column, fields[column]);
         m_recordset.update();
         ++m_ticksWritten;
-    } catch (const std::exception &) {
+    } catch (const std::exception &error) {
+        qCWarning(lcTimePublisher, "the clock was not written to server_now: %s", error.what());
         // Start afresh next tick: the row may have gone (deleted by hand) or the
         // table been locked while the rows were read.
         try {

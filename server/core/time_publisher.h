@@ -2,7 +2,7 @@
 
 #include "db/recordset.h"
 
-#include <QWidget>
+#include <QObject>
 
 class QTimer;
 
@@ -10,16 +10,17 @@ namespace vorlane {
 
 class ServerContext;
 
-/// Window "frmSettime" (caption "Server Time Setter"), never shown: keeps the
+/// The time publisher; its object is named "frmSettime" (caption "Server Time
+/// Setter") after the window it used to be. Keeps the
 /// one row of `server_now` equal to the server's UTC clock, so that stations
 /// can set their clocks from it when they connect.
 ///
 /// Ticks every 10 s from load; a tick that fails is skipped silently and the
 /// next one tries again.
-class TimePublisher : public QWidget {
+class TimePublisher : public QObject {
     Q_OBJECT
 public:
-    explicit TimePublisher(ServerContext &context, QWidget *parent = nullptr);
+    explicit TimePublisher(ServerContext &context, QObject *parent = nullptr);
     ~TimePublisher() override;
 
     /// Opens the recordset on `server_now`, starts `Timer1` and runs one tick at once.
