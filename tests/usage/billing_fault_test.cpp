@@ -91,7 +91,7 @@ TEST_F(BillingFault, DatabaseLockedAcrossTheLogoutThenReleased)
     EXPECT_EQ(stationRow().value(6).toString(), QStringLiteral("18"));
 
     // Written again (a second retry, the next start): counted once.
-    PeriodBill again = guestBillFromRecord(
+    PeriodBill again = billFromRecord(
         TimerRecord(*f.registry, f.state().timerBackupFile), f.state().computerName, f.clock.today());
     again.day = QStringLiteral("12/08/2026");
     EXPECT_EQ(PeriodLedger::write(*connection, again).result, PeriodLedger::Result::AlreadyCounted);
