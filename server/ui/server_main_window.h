@@ -43,6 +43,9 @@ public Q_SLOTS:
     void Label5_Click();
     /// Empties `Combo1` and lists the members whose status is 1.
     void fillMembers();
+    /// The ledger check of today and yesterday in `lblLedger`: green when the ledger,
+    /// its chain and the day's totals agree, the differences in red when not.
+    void showLedgerCheck();
 
 Q_SIGNALS:
     /// The operator confirmed "Shutdown Server".
@@ -62,6 +65,7 @@ private:
     ServerContext &m_context;
     QLabel *m_label1;
     QLabel *m_label5;
+    QLabel *m_ledger;
     QListWidget *m_members;
     bool m_unloading = false;
 };
