@@ -14,6 +14,7 @@
 #include <QTemporaryDir>
 
 #include <cstdio>
+#include <ctime>
 
 using namespace vorlane;
 
@@ -73,10 +74,15 @@ int main(int argc, char *argv[])
     std::printf("ledger of %lld periods built in %.2f s\n", periods, clock.elapsed() / 1000.0);
 
     clock.restart();
+    const std::clock_t cpu = std::clock();
     const LedgerCheck check = LedgerCheck::run(connection);
     const double seconds = clock.elapsed() / 1000.0;
-    std::printf("verified %lld rows over %zu days in %.2f s (target: under 5 s): %s\n", check.rowCount(),
-        check.days().size(), seconds, check.consistent() ? "consistent" : "NOT consistent");
+    // On a shared machine the processor time tells what the check costs; the wall
+    // time also holds the waits for the other programs.
+    const double cpuSeconds = double(std::clock() - cpu) / CLOCKS_PER_SEC;
+    std::printf("verified %lld rows over %zu days in %.2f s (processor time %.2f s; target: under 5 s): %s\n",
+        check.rowCount(), check.days().size(), seconds, cpuSeconds,
+        check.consistent() ? "consistent" : "NOT consistent");
     if (!check.consistent())
         std::printf("%s", qPrintable(check.findings().constFirst().text));
     return check.consistent() ? 0 : 1;

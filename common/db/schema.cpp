@@ -404,6 +404,7 @@ LedgerRow ledgerRowFrom(const QVariantList &fields)
 QByteArray ledgerDigestText(const LedgerRow &row, const QByteArray &previousDigest)
 {
     QByteArray text("vorlane period ledger 1\n");
+    text.reserve(320);
     const auto add = [&text](const char *name, const QByteArray &value) {
         text += name;
         text += '=';

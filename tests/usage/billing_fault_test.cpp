@@ -23,16 +23,6 @@ protected:
 
     PendingBill &pending() { return f.context->pendingBill(); }
 
-    std::unique_ptr<LockScreen> lockScreen()
-    {
-        auto lock = std::make_unique<LockScreen>(*f.context);
-        f.navigator.lock = lock.get();
-        lock->load();
-        lock->show();
-        lock->activate();
-        return lock;
-    }
-
     void signInGuest(LockScreen &lock)
     {
         lock.optchoice(2)->click();

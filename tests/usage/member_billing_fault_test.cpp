@@ -22,17 +22,6 @@ class MemberBillingFault : public MemberStation {
 protected:
     PendingBill &pending() { return f.context->pendingBill(); }
 
-    /// The station starts again: its lock screen closes what the last run left open.
-    std::unique_ptr<LockScreen> restart()
-    {
-        auto lock = std::make_unique<LockScreen>(*f.context);
-        f.navigator.lock = lock.get();
-        lock->load();
-        lock->show();
-        lock->activate();
-        return lock;
-    }
-
     /// Minutes, whether ended, and the kind of each ledger row.
     QList<QVariantList> ledger()
     {
@@ -65,7 +54,7 @@ TEST_F(MemberBillingFault, DatabaseLockedAcrossTheLogoutThenReleased)
     EXPECT_EQ(value(QStringLiteral("Status")).toInt(), 1);
 
     // The lock screen says so, and a customer waits: the record must not be overwritten.
-    auto lock = restart();
+    auto lock = lockScreen();
     EXPECT_TRUE(lock->findChild<QLabel *>(QStringLiteral("Label"))
                     ->text()
                     .startsWith(QStringLiteral("A bill is pending")));
@@ -93,7 +82,7 @@ TEST_F(MemberBillingFault, DatabaseLockedAcrossTheLogoutThenReleased)
     const PeriodBill again = billFromRecord(
         TimerRecord(*f.registry, f.state().timerBackupFile), f.state().computerName, f.clock.today());
     EXPECT_EQ(PeriodLedger::write(*connection, again).result, PeriodLedger::Result::AlreadyCounted);
-    restart();
+    lockScreen();
     EXPECT_EQ(usageRows(), (Usage { { 3, 25 } }));
     EXPECT_EQ(ledger(), (QList<QVariantList> { { QStringLiteral("memb"), login, 5, 1, 0 } }));
     f.navigator.lock = nullptr;
@@ -112,7 +101,7 @@ TEST_F(MemberBillingFault, KilledAfterCloseRequestsTheNextStartAddsOnlyTheRest)
         tick(*timer, 2 * 60 + 30);
         // The station dies two and a half minutes after the last close request.
     }
-    restart();
+    lockScreen();
     EXPECT_EQ(usageRows(), (Usage { { 3, 37 } })) << "3:20 + 17 minutes, the first 15 once";
     EXPECT_EQ(account(QStringLiteral("cl_status")).toInt(), 0);
     EXPECT_EQ(value(QStringLiteral("Status")).toInt(), 0);
@@ -121,7 +110,7 @@ TEST_F(MemberBillingFault, KilledAfterCloseRequestsTheNextStartAddsOnlyTheRest)
     EXPECT_EQ(ledger(),
         (QList<QVariantList> {
             { memb, login, 10, 0, 0 }, { memb, login, 15, 0, 0 }, { memb, login, 17, 1, 0 } }));
-    restart();
+    lockScreen();
     EXPECT_EQ(usageRows(), (Usage { { 3, 37 } }));
     f.navigator.lock = nullptr;
 }
@@ -146,7 +135,7 @@ TEST_F(MemberBillingFault, KilledAfterTheLogoutBillBeforeTheRecordClosed)
     // Another station marked the account in use meanwhile; this one must not free it again.
     setAccount(QStringLiteral("cl_status"), 1);
 
-    restart();
+    lockScreen();
     EXPECT_EQ(value(QStringLiteral("Status")).toInt(), 0);
     EXPECT_EQ(usageRows(), (Usage { { 3, 28 } })) << "the ledger knew the period: not added twice";
     EXPECT_EQ(account(QStringLiteral("cl_status")).toInt(), 1);
