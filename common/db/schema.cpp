@@ -1,9 +1,11 @@
 #include "db/schema.h"
 
 #include "db/connection.h"
+#include "db/recordset.h"
 #include "db/sqlite_util.h"
 #include "platform/shared_files.h"
 
+#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -307,7 +309,164 @@ void createTriggers(Connection &connection)
         connection.execute(trigger.statement);
 }
 
+// Plain types and no engine's own key generation: the programs number the rows.
+const char *const kLedgerCreate
+    = "CREATE TABLE period_ledger (pl_id INTEGER PRIMARY KEY, "
+      "pl_station TEXT NOT NULL, pl_start TEXT NOT NULL, pl_rev INTEGER NOT NULL, "
+      "pl_user TEXT, pl_kind TEXT, pl_day TEXT, pl_login TEXT, pl_logout TEXT, "
+      "pl_elapsed TEXT, pl_amount INTEGER NOT NULL, pl_counted INTEGER NOT NULL, "
+      "pl_minutes INTEGER NOT NULL, pl_final INTEGER NOT NULL, "
+      "pl_digest TEXT NOT NULL, UNIQUE (pl_station, pl_start, pl_rev))";
+
+bool tableExists(Connection &connection, const QString &table)
+{
+    detail::Statement find(connection.handle(),
+        QStringLiteral("SELECT 1 FROM sqlite_master WHERE type='table' AND name=? COLLATE NOCASE"));
+    find.bindAll({ table });
+    return find.step();
+}
+
+/// Version 3: the ledger of the first stations (one row per period, updated in
+/// place, without digests) becomes the appended, chained ledger, its rows in their
+/// order as the first revisions of their periods.
+void upgradeLedger(Connection &connection)
+{
+    if (!tableExists(connection, QLatin1String(kLedgerTable))) {
+        connection.execute(QLatin1String(kLedgerCreate));
+        return;
+    }
+    std::vector<LedgerRow> rows;
+    {
+        Recordset old(connection, QStringLiteral("select * from period_ledger order by pl_id"));
+        QStringList names;
+        for (int i = 0; i < old.fieldCount(); ++i)
+            names << old.fieldName(i);
+        const auto text = [&](const char *name) { return old.field(QLatin1String(name)).toString(); };
+        const auto number = [&](const char *name, qint64 absent) {
+            return names.contains(QLatin1String(name)) ? old.field(QLatin1String(name)).toLongLong() : absent;
+        };
+        for (; !old.eof(); old.moveNext()) {
+            if (old.field(QStringLiteral("pl_id")).toLongLong() < 0)
+                continue; // a probe's row, never a period
+            LedgerRow row;
+            row.station = text("pl_station");
+            row.start = text("pl_start");
+            row.user = text("pl_user");
+            row.kind = text("pl_kind");
+            row.day = text("pl_day");
+            row.loginTime = text("pl_login");
+            row.logoutTime = text("pl_logout");
+            row.elapsed = text("pl_elapsed");
+            row.amount = number("pl_amount", 0);
+            row.counted = number("pl_counted", 1) == 1;
+            row.minutes = number("pl_minutes", 0);
+            row.final = number("pl_final", 1) == 1;
+            rows.push_back(row);
+        }
+    }
+    connection.execute(QStringLiteral("ALTER TABLE period_ledger RENAME TO period_ledger_v2"));
+    connection.execute(QLatin1String(kLedgerCreate));
+    for (LedgerRow &row : rows)
+        appendLedgerRow(connection, row);
+    connection.execute(QStringLiteral("DROP TABLE period_ledger_v2"));
+}
+
 } // namespace
+
+QString ledgerColumns()
+{
+    return QStringLiteral("pl_id, pl_station, pl_start, pl_rev, pl_user, pl_kind, pl_day, pl_login, "
+                          "pl_logout, pl_elapsed, pl_amount, pl_counted, pl_minutes, pl_final, pl_digest");
+}
+
+LedgerRow ledgerRowFrom(const QVariantList &fields)
+{
+    LedgerRow row;
+    const auto text = [&](int i) { return fields.value(i).toString(); };
+    const auto number = [&](int i) { return fields.value(i).toLongLong(); };
+    row.id = number(0);
+    row.station = text(1);
+    row.start = text(2);
+    row.revision = number(3);
+    row.user = text(4);
+    row.kind = text(5);
+    row.day = text(6);
+    row.loginTime = text(7);
+    row.logoutTime = text(8);
+    row.elapsed = text(9);
+    row.amount = number(10);
+    row.counted = number(11) == 1;
+    row.minutes = number(12);
+    row.final = number(13) == 1;
+    row.digest = text(14).toLatin1();
+    return row;
+}
+
+QByteArray ledgerDigestText(const LedgerRow &row, const QByteArray &previousDigest)
+{
+    QByteArray text("vorlane period ledger 1\n");
+    text.reserve(320);
+    const auto add = [&text](const char *name, const QByteArray &value) {
+        text += name;
+        text += '=';
+        text += QByteArray::number(value.size());
+        text += ':';
+        text += value;
+        text += '\n';
+    };
+    const auto number = [](qint64 value) { return QByteArray::number(value); };
+    add("id", number(row.id));
+    add("station", row.station.toUtf8());
+    add("start", row.start.toUtf8());
+    add("revision", number(row.revision));
+    add("user", row.user.toUtf8());
+    add("kind", row.kind.toUtf8());
+    add("day", row.day.toUtf8());
+    add("login", row.loginTime.toUtf8());
+    add("logout", row.logoutTime.toUtf8());
+    add("elapsed", row.elapsed.toUtf8());
+    add("amount", number(row.amount));
+    add("counted", number(row.counted ? 1 : 0));
+    add("minutes", number(row.minutes));
+    add("final", number(row.final ? 1 : 0));
+    add("previous", previousDigest);
+    return text;
+}
+
+QByteArray ledgerDigest(const LedgerRow &row, const QByteArray &previousDigest)
+{
+    return QCryptographicHash::hash(ledgerDigestText(row, previousDigest), QCryptographicHash::Sha256)
+        .toHex();
+}
+
+QString ledgerLatestRevision(const QString &alias)
+{
+    return QStringLiteral("%1.pl_rev = (select max(q.pl_rev) from period_ledger q "
+                          "where q.pl_station = %1.pl_station and q.pl_start = %1.pl_start)")
+        .arg(alias);
+}
+
+void appendLedgerRow(Connection &connection, LedgerRow &row)
+{
+    QByteArray previous;
+    row.id = 1;
+    {
+        const Recordset last(connection,
+            QStringLiteral("select pl_id, pl_digest from period_ledger order by pl_id desc limit 1"));
+        if (!last.eof()) {
+            row.id = last.field(0).toLongLong() + 1;
+            previous = last.field(1).toString().toLatin1();
+        }
+    }
+    row.digest = ledgerDigest(row, previous);
+    connection.execute(
+        QStringLiteral("insert into period_ledger (%1) values (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, "
+                       "?, ?, ?)")
+            .arg(ledgerColumns()),
+        { row.id, row.station, row.start, row.revision, row.user, row.kind, row.day, row.loginTime,
+            row.logoutTime, row.elapsed, row.amount, row.counted ? 1 : 0, row.minutes, row.final ? 1 : 0,
+            QString::fromLatin1(row.digest) });
+}
 
 QStringList tableNames()
 {
@@ -339,10 +498,7 @@ QString systemDatabaseProblem(Connection &connection)
     }
     QStringList missing;
     for (const QString &table : tableNames()) {
-        detail::Statement find(connection.handle(),
-            QStringLiteral("SELECT 1 FROM sqlite_master WHERE type='table' AND name=? COLLATE NOCASE"));
-        find.bindAll({ table });
-        if (!find.step())
+        if (!tableExists(connection, table))
             missing << table;
     }
     if (!missing.isEmpty())
@@ -369,6 +525,8 @@ int upgradeDatabase(Connection &connection)
     for (const Trigger &trigger : triggers())
         connection.execute(QStringLiteral("DROP TRIGGER IF EXISTS %1").arg(quoted(trigger.name)));
     createTriggers(connection);
+    if (found < 3)
+        upgradeLedger(connection);
     connection.execute(QStringLiteral("PRAGMA user_version = %1").arg(kSchemaVersion));
     transaction.commit();
     return found;
@@ -408,6 +566,7 @@ void createDatabase(const QString &file, const NewDatabase &accounts)
             for (const QString &statement : tableStatements())
                 connection.execute(statement);
             createTriggers(connection);
+            connection.execute(QLatin1String(kLedgerCreate));
 
             connection.execute(
                 QStringLiteral(

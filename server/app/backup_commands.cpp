@@ -1,9 +1,12 @@
 #include "backup_commands.h"
 
 #include "backup_manager.h"
+#include "db/schema.h"
+#include "ledger_check.h"
 #include "platform/system.h"
 
 #include <QDateTime>
+#include <QDir>
 
 #include <cstdio>
 
@@ -31,6 +34,16 @@ int runBackupCommand(const QString &folder)
 int runRestoreCommand(const QString &file, const QString &folder)
 {
     return finish(restoreCommand(file, folder));
+}
+
+int runVerifyLedgerCommand(std::optional<QDate> from, std::optional<QDate> till)
+{
+    const QString file = QDir(System().programFolder())
+                             .filePath(QStringLiteral("systemfiles/") + QLatin1String(db::kDatabaseFileName));
+    QString output;
+    const int status = LedgerCheck::command(file, from, till, &output);
+    std::fputs(output.toUtf8().constData(), stdout);
+    return status;
 }
 
 } // namespace vorlane

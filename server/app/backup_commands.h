@@ -1,6 +1,9 @@
 #pragma once
 
+#include <QDate>
 #include <QString>
+
+#include <optional>
 
 namespace vorlane {
 
@@ -10,5 +13,9 @@ int runBackupCommand(const QString &folder);
 
 /// `vorlane-server --restore FILE --to FOLDER`: returns the exit status.
 int runRestoreCommand(const QString &file, const QString &folder);
+
+/// `vorlane-server --verify-ledger [--from DATE] [--till DATE]`: the ledger check of
+/// the server folder's database on standard output; returns the exit status.
+int runVerifyLedgerCommand(std::optional<QDate> from, std::optional<QDate> till);
 
 } // namespace vorlane

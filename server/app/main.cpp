@@ -30,6 +30,10 @@ int main(int argc, char *argv[])
         QCoreApplication app(argc, argv);
         return vorlane::runRestoreCommand(command.file, command.folder);
     }
+    case vorlane::ServerCommand::Mode::VerifyLedger: {
+        QCoreApplication app(argc, argv);
+        return vorlane::runVerifyLedgerCommand(command.from, command.till);
+    }
     case vorlane::ServerCommand::Mode::Run:
         break;
     }

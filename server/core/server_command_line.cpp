@@ -1,5 +1,7 @@
 #include "server_command_line.h"
 
+#include "db/values.h"
+
 namespace vorlane {
 
 namespace {
@@ -10,6 +12,9 @@ const QString kGuestPassword = QStringLiteral("guest-password");
 const QString kBackup = QStringLiteral("backup");
 const QString kRestore = QStringLiteral("restore");
 const QString kTo = QStringLiteral("to");
+const QString kVerifyLedger = QStringLiteral("verify-ledger");
+const QString kFrom = QStringLiteral("from");
+const QString kTill = QStringLiteral("till");
 
 QString dashed(const QString &name)
 {
@@ -33,7 +38,8 @@ ServerCommand ServerCommand::parse(const QStringList &arguments)
     CommandLine commandLine(QStringLiteral("vorlane-server"),
         { QStringLiteral("[--help] [--version]"),
             QStringLiteral("--init-database FOLDER [--admin-password P] [--guest-password P]"),
-            QStringLiteral("--backup FOLDER"), QStringLiteral("--restore FILE --to FOLDER") },
+            QStringLiteral("--backup FOLDER"), QStringLiteral("--restore FILE --to FOLDER"),
+            QStringLiteral("--verify-ledger [--from DATE] [--till DATE]") },
         QStringLiteral("The cafe's server. Without options it starts with its windows."));
     QCommandLineParser &parser = commandLine.parser();
     parser.addOptions({
@@ -50,6 +56,12 @@ ServerCommand ServerCommand::parse(const QStringList &arguments)
             QStringLiteral("FILE") },
         { kTo, QStringLiteral("The systemfiles folder that receives the restored database."),
             QStringLiteral("FOLDER") },
+        { kVerifyLedger,
+            QStringLiteral("Checks the period ledger's chain and each day's totals against it, prints them "
+                           "and ends: status 0 when all agree, 1 otherwise.") },
+        { kFrom, QStringLiteral("The first day the ledger check shows (mm/dd/yyyy or yyyy-mm-dd)."),
+            QStringLiteral("DATE") },
+        { kTill, QStringLiteral("The last day the ledger check shows."), QStringLiteral("DATE") },
     });
 
     ServerCommand command;
@@ -59,7 +71,8 @@ ServerCommand ServerCommand::parse(const QStringList &arguments)
     if (read.kind != CommandLineOutcome::Kind::Proceed)
         return finish(read);
 
-    const QStringList names { kInitDatabase, kAdminPassword, kGuestPassword, kBackup, kRestore, kTo };
+    const QStringList names { kInitDatabase, kAdminPassword, kGuestPassword, kBackup, kRestore, kTo,
+        kVerifyLedger, kFrom, kTill };
     if (const CommandLineOutcome repeated = commandLine.refuseRepeated(names);
         repeated.kind != CommandLineOutcome::Kind::Proceed)
         return finish(repeated);
@@ -71,7 +84,7 @@ ServerCommand ServerCommand::parse(const QStringList &arguments)
             return finish(commandLine.refuse(
                 QStringLiteral("%1 needs a value, not '%2'").arg(dashed(name), parser.value(name))));
     }
-    const QStringList modes = { kInitDatabase, kBackup, kRestore };
+    const QStringList modes = { kInitDatabase, kBackup, kRestore, kVerifyLedger };
     QStringList chosen;
     for (const QString &mode : modes) {
         if (parser.isSet(mode))
@@ -90,6 +103,19 @@ ServerCommand ServerCommand::parse(const QStringList &arguments)
             commandLine.refuse(parser.isSet(kTo) ? QStringLiteral("--to is used only with --restore")
                                                  : QStringLiteral("--restore needs --to FOLDER")));
 
+    for (const QString &name : { kFrom, kTill }) {
+        if (!parser.isSet(name))
+            continue;
+        if (!parser.isSet(kVerifyLedger))
+            return finish(
+                commandLine.refuse(QStringLiteral("%1 is used only with --verify-ledger").arg(dashed(name))));
+        const QDate day = db::parseDate(parser.value(name).trimmed());
+        if (!day.isValid())
+            return finish(commandLine.refuse(
+                QStringLiteral("%1 needs a date, not '%2'").arg(dashed(name), parser.value(name))));
+        (name == kFrom ? command.from : command.till) = day;
+    }
+
     if (const CommandLineOutcome leftovers = commandLine.refuseLeftovers();
         leftovers.kind != CommandLineOutcome::Kind::Proceed)
         return finish(leftovers);
@@ -107,6 +133,8 @@ ServerCommand ServerCommand::parse(const QStringList &arguments)
         command.mode = Mode::Restore;
         command.file = parser.value(kRestore);
         command.folder = parser.value(kTo);
+    } else if (parser.isSet(kVerifyLedger)) {
+        command.mode = Mode::VerifyLedger;
     }
     return command;
 }

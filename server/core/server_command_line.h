@@ -2,6 +2,7 @@
 
 #include "platform/command_line.h"
 
+#include <QDate>
 #include <QString>
 #include <QStringList>
 
@@ -16,6 +17,7 @@ struct ServerCommand {
         InitDatabase, // --init-database FOLDER [--admin-password P] [--guest-password P]
         Backup, // --backup FOLDER
         Restore, // --restore FILE --to FOLDER
+        VerifyLedger, // --verify-ledger [--from DATE] [--till DATE]
         Finished, // help, version or a refused command line: `outcome` says what to print
     };
     Mode mode = Mode::Run;
@@ -24,6 +26,8 @@ struct ServerCommand {
     QString file; // the backup file to restore
     std::optional<QString> adminPassword;
     std::optional<QString> guestPassword;
+    std::optional<QDate> from; // the days the ledger check compares
+    std::optional<QDate> till;
 
     /// The arguments runInitDatabase reads, in its documented order.
     QStringList initDatabaseArguments() const;

@@ -2,10 +2,13 @@
 
 #include "db/recordset.h"
 #include "db/values.h"
+#include "ledger_check.h"
+#include "platform/clock.h"
 #include "server_context.h"
 #include "server_icon.h"
 #include "widgets/text_button.h"
 
+#include <QLabel>
 #include <QCloseEvent>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -47,9 +50,15 @@ ServerMainWindow::ServerMainWindow(ServerContext &context, QWidget *parent)
     auto *frameLayout = new QVBoxLayout(frame);
     frameLayout->addWidget(m_members);
 
-    auto *layout = new QHBoxLayout(this);
-    layout->addLayout(commands);
-    layout->addWidget(frame, 1);
+    m_ledger = new QLabel;
+    m_ledger->setObjectName(QStringLiteral("lblLedger"));
+    m_ledger->setWordWrap(true);
+    auto *columns = new QHBoxLayout;
+    columns->addLayout(commands);
+    columns->addWidget(frame, 1);
+    auto *layout = new QVBoxLayout(this);
+    layout->addLayout(columns, 1);
+    layout->addWidget(m_ledger);
     resize(480, 300);
 }
 
@@ -74,6 +83,23 @@ void ServerMainWindow::setBackupAvailable(bool available)
 void ServerMainWindow::load()
 {
     fillMembers();
+    showLedgerCheck();
+}
+
+void ServerMainWindow::showLedgerCheck()
+{
+    const QDate today = m_context.clock().today();
+    bool agrees = false;
+    QString text;
+    try {
+        const LedgerCheck check = LedgerCheck::run(m_context.connection(), today.addDays(-1), today);
+        agrees = check.consistent();
+        text = check.summary();
+    } catch (const std::exception &error) {
+        text = QStringLiteral("Ledger: cannot be checked (%1)").arg(QString::fromLocal8Bit(error.what()));
+    }
+    m_ledger->setText(text);
+    m_ledger->setStyleSheet(agrees ? QStringLiteral("color: #1a7f37") : QStringLiteral("color: #c62828"));
 }
 
 void ServerMainWindow::activate()
@@ -199,6 +225,7 @@ void ServerMainWindow::Label3_Click()
 void ServerMainWindow::Label4_Click()
 {
     fillMembers();
+    showLedgerCheck();
 }
 
 void ServerMainWindow::Label5_Click()

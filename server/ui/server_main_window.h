@@ -2,6 +2,7 @@
 
 #include <QWidget>
 
+class QLabel;
 class QListWidget;
 
 namespace vorlane {
@@ -43,6 +44,9 @@ public Q_SLOTS:
     void Label5_Click();
     /// Empties `Combo1` and lists the members whose status is 1.
     void fillMembers();
+    /// The ledger check of today and yesterday in `lblLedger`: green when the ledger,
+    /// its chain and the day's totals agree, the differences in red when not.
+    void showLedgerCheck();
 
 Q_SIGNALS:
     /// The operator confirmed "Shutdown Server".
@@ -61,6 +65,7 @@ private:
     ServerContext &m_context;
     TextButton *m_label1;
     TextButton *m_label5;
+    QLabel *m_ledger;
     QListWidget *m_members;
     bool m_unloading = false;
 };

@@ -2,6 +2,7 @@
 #include "console/member_report.h"
 #include "console/report_renderer.h"
 #include "console/report_window.h"
+#include "db/schema.h"
 #include "report_support.h"
 #include "support/station_fixture.h"
 
@@ -75,15 +76,32 @@ TEST_F(ReportTest, GuestDocumentSumsEveryDay)
 {
     test::addGuestDay(*connection, day(1), 12, 1250);
     test::addGuestDay(*connection, day(2), 3, 75);
+    // The ledger knows one period of the second day: a printed report shows the gap.
+    {
+        db::Transaction transaction(*connection);
+        db::LedgerRow period;
+        period.station = QStringLiteral("STATION1");
+        period.start = QStringLiteral("2026-12-02T10:00:00.000");
+        period.kind = QStringLiteral("gust");
+        period.day = QStringLiteral("12/02/2026");
+        period.amount = 60;
+        db::appendLedgerRow(*connection, period);
+        transaction.commit();
+    }
     const GuestReport report
         = GuestReport::load(*connection, QStringLiteral("12/01/2026"), QStringLiteral("12/31/2026"));
     EXPECT_EQ(report.totalGuests(), 15);
     EXPECT_DOUBLE_EQ(report.totalCash(), 1325);
     const ReportDocument document = report.document(day(8));
     EXPECT_EQ(document.rows.value(0),
-        (QStringList { QStringLiteral("12/01/2026"), QStringLiteral("12"), QStringLiteral("1,250.00") }));
+        (QStringList { QStringLiteral("12/01/2026"), QStringLiteral("12"), QStringLiteral("1,250.00"),
+            QStringLiteral("0"), QStringLiteral("0.00") }));
+    EXPECT_EQ(document.rows.value(1),
+        (QStringList { QStringLiteral("12/02/2026"), QStringLiteral("3"), QStringLiteral("75.00"),
+            QStringLiteral("1"), QStringLiteral("60.00") }));
     EXPECT_EQ(document.footer,
-        (QStringList { QStringLiteral("Total"), QStringLiteral("15"), QStringLiteral("1,325.00") }));
+        (QStringList { QStringLiteral("Total"), QStringLiteral("15"), QStringLiteral("1,325.00"),
+            QStringLiteral("1"), QStringLiteral("60.00") }));
     EXPECT_EQ(document.dateText, QStringLiteral("Tuesday, December 08, 2026"));
 }
 
@@ -116,8 +134,8 @@ TEST_F(ReportTest, CsvHasHeaderLineAndQuotesWhatNeedsIt)
               .document(day(8));
     document.rows << QStringList { QStringLiteral("say \"hi\""), QStringLiteral("1"), QStringLiteral("2") };
     EXPECT_EQ(reportCsv(document),
-        QByteArray("Date,Total Guests Visited,Cash Generated\r\n"
-                   "12/01/2026,12,\"1,250.00\"\r\n"
+        QByteArray("Date,Total Guests Visited,Cash Generated,Ledger Periods,Ledger Cash\r\n"
+                   "12/01/2026,12,\"1,250.00\",0,0.00\r\n"
                    "\"say \"\"hi\"\"\",1,2\r\n"));
     const QString file = fixture.folders.root() + QStringLiteral("/out.csv");
     ReportWindow window(*fixture.context, document, QStringLiteral("drgstcst"), QStringLiteral("report"));

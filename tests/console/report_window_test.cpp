@@ -85,7 +85,8 @@ TEST_F(ReportWindowTest, OkAtOnceReportsTodayOnlyAndClosingBringsThePanelBack)
     EXPECT_FALSE(panel->isVisible());
     EXPECT_EQ(shown->windowTitle(), QStringLiteral("Vorlane - Guests Report"));
     EXPECT_EQ(shown->document().rows,
-        (QList<QStringList> { { db::formatDate(today), QStringLiteral("7"), QStringLiteral("350.00") } }));
+        (QList<QStringList> { { db::formatDate(today), QStringLiteral("7"), QStringLiteral("350.00"),
+            QStringLiteral("0"), QStringLiteral("0.00") } }));
     QTRY_VERIFY_WITH_TIMEOUT(!selection(), 2000);
     QTRY_COMPARE_WITH_TIMEOUT(shown->pageCount(), 1, 5000);
 

@@ -36,9 +36,11 @@ bool readUntil(QProcess &helper, QByteArray &output, const QByteArray &line, int
     return output.contains(line);
 }
 
-// A station killed with SIGKILL at random moments of its guest periods (the ticks,
-// the logout, the bill, the recovery of the previous kill) and started again: every
-// period reaches the day's totals exactly once, and every period that ended in full.
+// A station killed with SIGKILL at random moments of its guest and member periods
+// (the ticks, a member's close requests, the logout, the bill, the recovery of the
+// previous kill) and started again: every period reaches the day's guest totals or
+// the member's used time exactly once, every period that ended in full, and the
+// member's account is free at the end.
 TEST(PeriodCrash, KilledAtRandomMomentsEachPeriodCountsOnce)
 {
     const QString helperExe = qEnvironmentVariable("VORLANE_CRASH_HELPER_EXE");
@@ -50,6 +52,10 @@ TEST(PeriodCrash, KilledAtRandomMomentsEachPeriodCountsOnce)
         db::Connection connection;
         connection.open(database);
         connection.execute(QStringLiteral("insert into machine_master2 (machinename) values ('CRASH1')"));
+        connection.execute(
+            QStringLiteral("insert into client_master (cl_login, cl_passwd, cl_edate, "
+                           "cl_duration, cl_status) values ('bob', 'pw', '01/01/2100', '999', 0)"));
+        connection.execute(QStringLiteral("insert into client_trans values ('bob', 2, 50)"));
     }
     const QString station = root.filePath(QStringLiteral("station"));
 
@@ -91,27 +97,46 @@ TEST(PeriodCrash, KilledAtRandomMomentsEachPeriodCountsOnce)
 
     db::Connection connection;
     connection.open(database);
-    QHash<QString, qint64> ledger;
+    QHash<QString, qint64> ledger; // a guest's amount, a member's minutes, as last counted
     qint64 ledgerTotal = 0;
-    for (db::Recordset rows(
-             connection, QStringLiteral("select pl_start, pl_amount, pl_counted from period_ledger"));
+    qint64 guestPeriods = 0;
+    qint64 memberMinutes = 0;
+    for (db::Recordset rows(connection,
+             QStringLiteral("select pl_start, pl_amount, pl_counted, pl_kind, pl_minutes, pl_final "
+                            "from period_ledger p where %1")
+                 .arg(db::ledgerLatestRevision(QStringLiteral("p"))));
          !rows.eof(); rows.moveNext()) {
         EXPECT_EQ(db::toWholeNumber(rows.field(2)), 1);
-        ledger.insert(rows.field(0).toString(), db::toWholeNumber(rows.field(1)));
-        ledgerTotal += db::toWholeNumber(rows.field(1));
+        const bool member = rows.field(3).toString() == QLatin1String("memb");
+        ledger.insert(rows.field(0).toString(), db::toWholeNumber(rows.field(member ? 4 : 1)));
+        if (member) {
+            memberMinutes += db::toWholeNumber(rows.field(4));
+            EXPECT_EQ(db::toWholeNumber(rows.field(5)), 1) << "every member period ended";
+        } else {
+            ledgerTotal += db::toWholeNumber(rows.field(1));
+            ++guestPeriods;
+        }
     }
     db::Recordset totals(
         connection, QStringLiteral("select sum(gt_number), sum(gt_charge) from guest_trans"));
-    EXPECT_EQ(db::toWholeNumber(totals.field(0)), ledger.size()) << "one guest counted per period";
+    EXPECT_EQ(db::toWholeNumber(totals.field(0)), guestPeriods) << "one guest counted per period";
     EXPECT_EQ(db::toWholeNumber(totals.field(1)), ledgerTotal) << "each period's amount counted once";
+    db::Recordset usage(connection,
+        QStringLiteral("select cl_hrselapsed * 60 + cl_minelapsed from client_trans where cl_login='bob'"));
+    EXPECT_EQ(db::toWholeNumber(usage.field(0)), 2 * 60 + 50 + memberMinutes)
+        << "each member period's minutes counted once";
+    db::Recordset account(
+        connection, QStringLiteral("select cl_status from client_master where cl_login='bob'"));
+    EXPECT_EQ(db::toWholeNumber(account.field(0)), 0) << "the account is free";
     for (const QString &key : std::as_const(started))
         EXPECT_TRUE(ledger.contains(key)) << "lost: " << key.toStdString();
     for (auto it = ended.cbegin(); it != ended.cend(); ++it)
         EXPECT_EQ(ledger.value(it.key(), -1), it.value()) << "ended in full: " << it.key().toStdString();
     EXPECT_GE(started.size(), rounds / 2) << "the kills should land inside periods";
     EXPECT_GE(ended.size(), 10) << "and some periods should end before a kill";
-    std::printf("periods started %lld, ended %lld, in the ledger %lld\n", qint64(started.size()),
-        qint64(ended.size()), qint64(ledger.size()));
+    std::printf("periods started %lld, ended %lld, in the ledger %lld (guests %lld, members %lld)\n",
+        qint64(started.size()), qint64(ended.size()), qint64(ledger.size()), guestPeriods,
+        qint64(ledger.size()) - guestPeriods);
 }
 
 } // namespace

@@ -23,16 +23,6 @@ protected:
 
     PendingBill &pending() { return f.context->pendingBill(); }
 
-    std::unique_ptr<LockScreen> lockScreen()
-    {
-        auto lock = std::make_unique<LockScreen>(*f.context);
-        f.navigator.lock = lock.get();
-        lock->load();
-        lock->show();
-        lock->activate();
-        return lock;
-    }
-
     void signInGuest(LockScreen &lock)
     {
         lock.optchoice(2)->click();
@@ -91,7 +81,7 @@ TEST_F(BillingFault, DatabaseLockedAcrossTheLogoutThenReleased)
     EXPECT_EQ(stationRow().value(6).toString(), QStringLiteral("18"));
 
     // Written again (a second retry, the next start): counted once.
-    PeriodBill again = guestBillFromRecord(
+    PeriodBill again = billFromRecord(
         TimerRecord(*f.registry, f.state().timerBackupFile), f.state().computerName, f.clock.today());
     again.day = QStringLiteral("12/08/2026");
     EXPECT_EQ(PeriodLedger::write(*connection, again).result, PeriodLedger::Result::AlreadyCounted);

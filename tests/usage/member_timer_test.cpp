@@ -1,6 +1,7 @@
 #include "member_test_support.h"
 
 #include "startup/timer_record.h"
+#include "usage/pending_bill.h"
 #include "usage/station_bookkeeping.h"
 #include "usage/usage_log.h"
 
@@ -219,38 +220,54 @@ TEST_F(MemberStation, DatabaseLostDuringThePeriodLeavesItForTheNextStart)
     EXPECT_EQ(value(QStringLiteral("Elapsed")).toString(), QStringLiteral("0 : 3 : 0"));
 }
 
-TEST_F(MemberStation, FailureAfterTheTotalsDoesNotLeaveThePeriodToBeAddedAgain)
+// A write the database refuses at the logout (the station row, the usage row, the
+// account) leaves nothing half written: the whole bill stays pending, and once the
+// refusal goes, the next start counts the period once and frees the account.
+TEST_F(MemberStation, RefusedWriteAtTheLogoutKeepsTheWholeBillPending)
 {
-    auto timer = start();
-    tick(*timer, ticksFor(4));
-    refuse(QStringLiteral("update"), QStringLiteral("machine_master2"));
-    timer->lbltmr_Click();
+    const QStringList refused { QStringLiteral("machine_master2"), QStringLiteral("client_trans"),
+        QStringLiteral("client_master") };
+    for (const QString &table : refused) {
+        SCOPED_TRACE(table.toStdString());
+        setUsed(3, 20);
+        setAccount(QStringLiteral("cl_status"), 1);
+        auto timer = start();
+        tick(*timer, ticksFor(4));
+        refuse(QStringLiteral("update"), table);
+        timer->lbltmr_Click();
 
-    EXPECT_FALSE(timer->savedCleanly());
-    EXPECT_EQ(usageRows(), (Usage { { 3, 24 } }));
-    EXPECT_EQ(account(QStringLiteral("cl_status")).toInt(), 0);
-    EXPECT_EQ(value(QStringLiteral("Status")).toInt(), 1) << "left open for the next start";
+        EXPECT_FALSE(timer->savedCleanly());
+        EXPECT_FALSE(timer->isVisible()) << "the logout still ends";
+        EXPECT_EQ(usageRows(), (Usage { { 3, 20 } }));
+        EXPECT_EQ(account(QStringLiteral("cl_status")).toInt(), 1);
+        EXPECT_EQ(stationRow()[5].toInt(), 1);
+        EXPECT_EQ(value(QStringLiteral("Status")).toInt(), 1) << "left open for the retry";
+        EXPECT_TRUE(f.context->pendingBill().isPending());
 
-    // The next start frees the account again but adds nothing twice.
-    connection->execute(QStringLiteral("drop trigger refuse_update_machine_master2"));
-    connection->execute(QStringLiteral("update client_master set cl_status=1 where cl_login=?"), { login });
-    StationBookkeeping(*f.context).checktimer();
-    EXPECT_EQ(usageRows(), (Usage { { 3, 24 } }));
-    EXPECT_EQ(account(QStringLiteral("cl_status")).toInt(), 0);
-    EXPECT_EQ(value(QStringLiteral("Status")).toInt(), 0);
+        connection->execute(QStringLiteral("drop trigger refuse_update_%1").arg(table));
+        for (int run = 0; run < 2; ++run)
+            StationBookkeeping(*f.context).checktimer();
+        EXPECT_EQ(usageRows(), (Usage { { 3, 24 } })) << "counted once";
+        EXPECT_EQ(account(QStringLiteral("cl_status")).toInt(), 0);
+        EXPECT_EQ(stationRow()[5].toInt(), 0);
+        EXPECT_EQ(value(QStringLiteral("Status")).toInt(), 0);
+        EXPECT_FALSE(f.context->pendingBill().isPending());
+    }
 }
 
-TEST_F(MemberStation, TotalsThatCannotBeWrittenLeaveThePeriodOpen)
+TEST_F(MemberStation, TotalsThatCannotBeWrittenAtACloseRequestAreCountedAtTheLogout)
 {
     auto timer = start();
     tick(*timer, ticksFor(4));
     refuse(QStringLiteral("update"), QStringLiteral("client_trans"));
-    timer->lbltmr_Click();
-
-    EXPECT_FALSE(timer->savedCleanly());
+    EXPECT_FALSE(timer->close());
     EXPECT_FALSE(timer->totalsWritten());
     EXPECT_EQ(usageRows(), (Usage { { 3, 20 } }));
-    EXPECT_EQ(account(QStringLiteral("cl_status")).toInt(), 0) << "the next step still runs";
-    EXPECT_EQ(stationRow()[5].toInt(), 0);
-    EXPECT_EQ(value(QStringLiteral("Status")).toInt(), 1);
+
+    connection->execute(QStringLiteral("drop trigger refuse_update_client_trans"));
+    tick(*timer, 60);
+    timer->lbltmr_Click();
+    EXPECT_EQ(usageRows(), (Usage { { 3, 25 } }));
+    EXPECT_EQ(account(QStringLiteral("cl_status")).toInt(), 0);
+    EXPECT_EQ(value(QStringLiteral("Status")).toInt(), 0);
 }

@@ -3,6 +3,7 @@
 #include "db/recordset.h"
 #include "startup/station_context.h"
 #include "support/station_fixture.h"
+#include "usage/lock_screen.h"
 
 #include <QTimer>
 
@@ -39,6 +40,17 @@ protected:
             f.clock.advanceSeconds(1);
             timer.Timer1_Timer();
         }
+    }
+
+    /// The station starts again: its lock screen closes what the last run left open.
+    std::unique_ptr<LockScreen> lockScreen()
+    {
+        auto lock = std::make_unique<LockScreen>(*f.context);
+        f.navigator.lock = lock.get();
+        lock->load();
+        lock->show();
+        lock->activate();
+        return lock;
     }
 
     QVariantList stationRow()

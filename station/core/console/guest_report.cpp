@@ -1,6 +1,7 @@
 #include "console/guest_report.h"
 
 #include "db/recordset.h"
+#include "db/schema.h"
 #include "db/values.h"
 
 namespace vorlane {
@@ -29,6 +30,23 @@ GuestReport GuestReport::load(db::Connection &connection, const QString &from, c
         day.cash = db::toDouble(rows.field(2));
         report.m_days << day;
     }
+    try {
+        db::Recordset ledger(connection,
+            QStringLiteral("select pl_day, count(*), sum(pl_amount) from period_ledger p "
+                           "where pl_kind <> 'memb' and %1 group by pl_day")
+                .arg(db::ledgerLatestRevision(QStringLiteral("p"))));
+        for (; !ledger.eof(); ledger.moveNext()) {
+            const QString day = dayText(ledger.field(0));
+            for (GuestReportDay &reported : report.m_days) {
+                if (reported.date == day) {
+                    reported.ledgerPeriods += db::toWholeNumber(ledger.field(1));
+                    reported.ledgerCash += db::toWholeNumber(ledger.field(2));
+                }
+            }
+        }
+    } catch (const db::Error &) {
+        // A database without the ledger: the report shows guest_trans alone.
+    }
     return report;
 }
 
@@ -53,13 +71,21 @@ ReportDocument GuestReport::document(const QDate &today) const
     ReportDocument document;
     document.title = QStringLiteral("Transaction Report");
     document.columns = { { QStringLiteral("Date"), 1.0, Qt::AlignLeft },
-        { QStringLiteral("Total Guests Visited "), 1.0, Qt::AlignRight },
-        { QStringLiteral("Cash Generated"), 1.0, Qt::AlignRight } };
+        { QStringLiteral("Total Guests Visited "), 1.5, Qt::AlignRight },
+        { QStringLiteral("Cash Generated"), 1.4, Qt::AlignRight },
+        { QStringLiteral("Ledger Periods"), 1.0, Qt::AlignRight },
+        { QStringLiteral("Ledger Cash"), 1.0, Qt::AlignRight } };
     document.rows.reserve(m_days.size());
-    for (const GuestReportDay &day : m_days)
-        document.rows << QStringList { day.date, reportCountText(day.guests), reportAmountText(day.cash) };
-    document.footer
-        = { QStringLiteral("Total"), reportCountText(totalGuests()), reportAmountText(totalCash()) };
+    qint64 ledgerPeriods = 0;
+    qint64 ledgerCash = 0;
+    for (const GuestReportDay &day : m_days) {
+        document.rows << QStringList { day.date, reportCountText(day.guests), reportAmountText(day.cash),
+            reportCountText(day.ledgerPeriods), reportAmountText(double(day.ledgerCash)) };
+        ledgerPeriods += day.ledgerPeriods;
+        ledgerCash += day.ledgerCash;
+    }
+    document.footer = { QStringLiteral("Total"), reportCountText(totalGuests()),
+        reportAmountText(totalCash()), reportCountText(ledgerPeriods), reportAmountText(double(ledgerCash)) };
     document.pagePrefix = QStringLiteral("Page - ");
     document.dateText = reportLongDate(today);
     return document;

@@ -17,6 +17,10 @@ struct GuestReportDay {
     QString date; // the day as the report prints it ("mm/dd/yyyy")
     qint64 guests = 0;
     double cash = 0;
+    /// What the period ledger holds for the day's guests: a printed report shows
+    /// a day whose totals were changed behind the programs' back.
+    qint64 ledgerPeriods = 0;
+    qint64 ledgerCash = 0;
 };
 
 /// The guests' transaction report ("drgstcst"): what guest_trans holds for a

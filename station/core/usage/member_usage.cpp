@@ -1,5 +1,7 @@
 #include "usage/member_usage.h"
 
+#include "db/connection.h"
+#include "db/recordset.h"
 #include "db/values.h"
 
 #include <algorithm>
@@ -54,6 +56,37 @@ double MemberUsage::allowanceFrom(const QVariant &duration)
 bool MemberUsage::expired(const QDate &day, const QDate &expiry)
 {
     return day.isValid() && expiry.isValid() && day >= expiry;
+}
+
+void expireMember(db::Connection &connection, const QString &login)
+{
+    db::Transaction move(connection);
+    const QVariantList key { login };
+    qint64 hours = 0;
+    qint64 minutes = 0;
+    {
+        const db::Recordset usage(connection,
+            QStringLiteral("select cl_hrselapsed, cl_minelapsed from client_trans where cl_login=?"), key);
+        if (!usage.eof()) {
+            hours = db::toWholeNumber(usage.field(0));
+            minutes = db::toWholeNumber(usage.field(1));
+        }
+    }
+    QString info;
+    {
+        const db::Recordset account(
+            connection, QStringLiteral("select cl_info from client_master where cl_login=?"), key);
+        if (account.eof())
+            return; // nothing left to move
+        info = account.field(0).toString();
+    }
+    connection.execute(QStringLiteral("update client_master set cl_info=? where cl_login=?"),
+        { info + QStringLiteral("Previous Usage - %1:%2").arg(hours).arg(minutes), login });
+    connection.execute(
+        QStringLiteral("insert into client_expired select * from client_master where cl_login=?"), key);
+    connection.execute(QStringLiteral("delete from client_trans where cl_login=?"), key);
+    connection.execute(QStringLiteral("delete from client_master where cl_login=?"), key);
+    move.commit();
 }
 
 } // namespace vorlane

@@ -6,6 +6,10 @@
 
 namespace vorlane {
 
+namespace db {
+class Connection;
+}
+
 /// A member's used time, counted on from what `client_trans` held at sign-in,
 /// and the two tests that end a member's period: the allowance used up and the
 /// account expired.
@@ -47,5 +51,11 @@ private:
     qint64 m_hours = 0;
     qint64 m_minutes = 0;
 };
+
+/// Moves the expired member `login` to `client_expired`, in one transaction: the note
+/// "Previous Usage - " hours ":" minutes (the used time in `client_trans`) appended to
+/// `cl_info`, the account copied, then its `client_trans` and `client_master` rows
+/// deleted. A failure (db::Error) leaves the account as it was.
+void expireMember(db::Connection &connection, const QString &login);
 
 } // namespace vorlane

@@ -16,7 +16,7 @@ namespace {
 Q_LOGGING_CATEGORY(lcPending, "vorlane.pending")
 }
 
-PeriodBill guestBillFromRecord(const TimerRecord &record, const QString &station, const QDate &fallbackDay)
+PeriodBill billFromRecord(const TimerRecord &record, const QString &station, const QDate &fallbackDay)
 {
     PeriodBill bill;
     bill.station = station;
@@ -24,15 +24,18 @@ PeriodBill guestBillFromRecord(const TimerRecord &record, const QString &station
     if (bill.start.isEmpty())
         bill.start = record.date().trimmed() + u' ' + record.loginTime().trimmed();
     bill.user = record.userId().trimmed();
-    bill.kind = QString::fromLatin1(kKindGuest);
+    const bool guest = bill.user == QLatin1String("guest");
+    bill.kind = QString::fromLatin1(guest ? kKindGuest : kKindMember);
     bill.day = record.date();
     if (!db::parseDate(bill.day.trimmed()).isValid())
         bill.day = db::formatDate(fallbackDay);
     bill.loginTime = record.loginTime();
     bill.logoutTime = record.logoutTime();
     bill.elapsed = record.elapsed();
+    bill.minutes = PeriodBill::minutesOf(bill.elapsed);
     // An amount that is not a number counts as 0: the guest still counts for the day.
-    bill.amount = db::toWholeNumber(record.amount());
+    if (guest)
+        bill.amount = db::toWholeNumber(record.amount());
     return bill;
 }
 

@@ -15,10 +15,11 @@ namespace vorlane {
 class StationContext;
 class TimerRecord;
 
-/// The bill of the guest period a timer record describes, at `station`. A record of
-/// an older program has no period start; its day and login time stand in for it. A
-/// record whose day cannot be read bills `fallbackDay` rather than losing the amount.
-PeriodBill guestBillFromRecord(const TimerRecord &record, const QString &station, const QDate &fallbackDay);
+/// The bill of the period a timer record describes, at `station`: a guest's amount,
+/// or a member's minutes. A record of an older program has no period start; its day
+/// and login time stand in for it. A record whose day cannot be read bills
+/// `fallbackDay` rather than losing the period.
+PeriodBill billFromRecord(const TimerRecord &record, const QString &station, const QDate &fallbackDay);
 
 /// The bill of a period whose ending the database could not take yet (locked, a
 /// table missing, read-only). It stays in a small file beside the timer record's

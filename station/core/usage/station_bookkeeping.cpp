@@ -49,24 +49,29 @@ void StationBookkeeping::checktimer()
     // A bill an earlier run could not write goes first: it is the ending of the
     // period the record may still describe.
     PendingBill &pending = m_context.pendingBill();
-    if (pending.isPending())
+    if (pending.isPending()) {
         attempt([&] { pending.retry(); });
+        // Still pending: it knows its period better than the record does (a member's
+        // last minute, the window's own amount), so the record does not replace it.
+        if (pending.isPending())
+            return;
+    }
     attempt([&] { status = record.status(); });
     if (status == 0)
         return;
 
-    if (m_previous.userId.trimmed() != kGuestLogin) {
-        closeMemberPeriod();
-    } else if (!m_previous.written.isEmpty() && record.periodStart().isEmpty()) {
-        // An older program's logout added this period to the day (`Written`) before it
-        // failed; the ledger does not know it, so it is not added again.
+    // A record of an older program did not key its periods: the ledger cannot know them.
+    const bool keyed = !record.periodStart().isEmpty();
+    if (!keyed && m_previous.userId.trimmed() != kGuestLogin) {
+        closeMemberPeriod(); // `Written` says what its close requests added
+    } else if (!keyed && !m_previous.written.isEmpty()) {
+        // Its logout added this guest period to the day before it failed: not added again.
     } else {
-        // The ledger knows whether the period was counted: a period written before
-        // the crash is not added again, and one that cannot be written now stays
-        // pending (`Status` 1) until it is.
+        // The ledger knows what of the period was counted (a logout before the crash, a
+        // member's close requests): only the rest is added, and a period that cannot be
+        // written now stays pending (`Status` 1) until it is.
         attempt([&] {
-            pending.settle(
-                guestBillFromRecord(record, m_context.state().computerName, m_context.clock().today()));
+            pending.settle(billFromRecord(record, m_context.state().computerName, m_context.clock().today()));
         });
         return;
     }
@@ -100,8 +105,8 @@ void StationBookkeeping::closeMemberPeriod()
             // A member whose usage row is missing still gets the period counted,
             // as the member timer's logout would have done; a deleted member does not.
             if (usage.eof()) {
-                db::Recordset member(connection,
-                    QStringLiteral("select cl_login from client_master where cl_login=?"), login);
+                db::Recordset member(
+                    connection, QStringLiteral("select cl_login from client_master where cl_login=?"), login);
                 if (member.eof())
                     return;
                 usage.addNew();

@@ -95,13 +95,9 @@ void GuestTimer::load()
     // The bill's key: a continued period keeps the start of the period it continues; a
     // new one takes the moment, moved on when a clock set back made it a counted one.
     m_periodStart = isContinued() ? m_record.periodStart() : QString();
-    for (QDateTime at = m_context.clock().now(); m_periodStart.isEmpty(); at = at.addMSecs(1)) {
-        const QString key = at.toString(Qt::ISODateWithMs);
-        bool counted = key == m_record.periodStart();
-        attempt([&] { counted = counted || PeriodLedger::isCounted(m_context.connection(), state.computerName, key); });
-        if (!counted)
-            m_periodStart = key;
-    }
+    if (m_periodStart.isEmpty())
+        m_periodStart = PeriodLedger::newPeriodStart(
+            m_context.connection(), state.computerName, m_context.clock().now(), m_record.periodStart());
     m_record.setPeriodStart(m_periodStart);
     m_record.setStatus(1);
     m_record.setUserId(state.signedInLogin);
@@ -276,6 +272,7 @@ bool GuestTimer::saveguest()
     bill.logoutTime = m_lbltimer3->text();
     bill.elapsed = m_lbltimer2->text();
     bill.amount = m_billing.amount();
+    bill.minutes = PeriodBill::minutesOf(bill.elapsed);
     bill.continued = isContinued();
     bill.previousAmount = db::toWholeNumber(m_previousAmount);
     return m_context.pendingBill().settle(bill);

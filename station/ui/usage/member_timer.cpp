@@ -1,9 +1,11 @@
 #include "usage/member_timer.h"
 
+#include "db/recordset.h"
 #include "db/values.h"
 #include "platform/attempt.h"
 #include "startup/station_context.h"
 #include "startup/station_navigator.h"
+#include "usage/pending_bill.h"
 #include "usage/station_row.h"
 
 #include <QCheckBox>
@@ -52,28 +54,30 @@ void MemberTimer::load()
     m_mode = SaveMode::Running;
 
     db::Connection &connection = m_context.connection();
-    if (!attempt([&] {
-            m_usage.open(
-                connection, QStringLiteral("select * from client_trans where cl_login =?"), { login });
-        }))
-        m_usage.close();
-    if (!attempt([&] {
-            m_account.open(connection,
-                QStringLiteral("select cl_duration,cl_edate,cl_status,cl_info from client_master "
-                               "where cl_login =?"),
-                { login });
-        }))
-        m_account.close();
+    // A member without a usage row has used nothing yet; the bill creates the row.
+    attempt([&] {
+        const db::Recordset usage(
+            connection, QStringLiteral("select * from client_trans where cl_login =?"), { login });
+        if (!usage.eof())
+            m_used = MemberUsage::fromColumns(usage.field(1), usage.field(2));
+    });
     m_accountRead = attempt([&] {
-        if (!m_account.isOpen() || m_account.eof())
+        const db::Recordset account(connection,
+            QStringLiteral("select cl_duration,cl_edate,cl_status,cl_info from client_master "
+                           "where cl_login =?"),
+            { login });
+        if (account.eof())
             throw std::runtime_error("no account");
-        m_allowance = MemberUsage::allowanceFrom(m_account.field(0));
-        m_expiry = db::parseDate(m_account.field(1).toString().trimmed());
+        m_allowance = MemberUsage::allowanceFrom(account.field(0));
+        m_expiry = db::parseDate(account.field(1).toString().trimmed());
     });
 
     state.expiryPending = false;
     state.slotExpired = false;
 
+    m_periodStart = PeriodLedger::newPeriodStart(
+        connection, state.computerName, m_context.clock().now(), m_record.periodStart());
+    m_record.setPeriodStart(m_periodStart);
     m_record.setStatus(1);
     m_record.setUserId(login);
     m_record.setElapsed(m_lbltimer2->text());
@@ -85,12 +89,6 @@ void MemberTimer::load()
     // Saved at once: a station that dies in the period's first second must still
     // find it open at the next start, which frees the account.
     m_record.saveBackup();
-
-    // A member without a usage row has used nothing yet; the first close request creates the row.
-    attempt([&] {
-        if (m_usage.isOpen() && !m_usage.eof())
-            m_used = MemberUsage::fromColumns(m_usage.field(1), m_usage.field(2));
-    });
 
     setTrayTip(
         QStringLiteral("Vorlane Timer \n User Id: ") + login + QStringLiteral("\n Double Click to maximize"));
@@ -178,11 +176,12 @@ bool MemberTimer::acceptCloseRequest()
     if (!m_loaded)
         return m_loggingOut;
     try {
-        m_totalsWritten = writeRunningTotals();
-        if (!m_totalsWritten)
-            m_savedCleanly = false;
-        if (!m_loggingOut)
+        if (!m_loggingOut) {
+            m_totalsWritten = writeRunningTotals();
+            if (!m_totalsWritten)
+                m_savedCleanly = false;
             return false;
+        }
         m_unloaded = true;
         closePeriod();
     } catch (const std::exception &) {
@@ -192,118 +191,63 @@ bool MemberTimer::acceptCloseRequest()
     return m_loggingOut;
 }
 
+PeriodBill MemberTimer::bill(bool partial) const
+{
+    PeriodBill bill;
+    bill.station = m_context.state().computerName;
+    bill.start = m_periodStart;
+    bill.user = m_context.state().signedInLogin;
+    bill.kind = QString::fromLatin1(kKindMember);
+    bill.day = db::formatDate(m_context.clock().today());
+    bill.loginTime = m_lbltimer->text();
+    bill.logoutTime = m_lbltimer3->text();
+    bill.elapsed = m_lbltimer2->text();
+    // The minutes counted, as the member's used time counts them: the one that has
+    // just completed is in, though the window still shows its 59th second.
+    bill.minutes = qint64(m_counters.hours) * 60 + m_counters.minutes;
+    bill.partial = partial;
+    return bill;
+}
+
 bool MemberTimer::writeRunningTotals()
 {
-    // Without the usage read at sign-in the totals are unknown: writing the counted
-    // time alone would overwrite the member's usage. The next start adds the period.
-    if (!m_usage.isOpen())
+    // The period so far, counted once: the logout or the next start adds only what
+    // the ledger has not counted yet. One that cannot be written is left to them.
+    if (!m_context.connection().isOpen())
         return false;
-    const bool written = attempt([&] {
-        if (m_usage.eof()) {
-            // No usage row yet: only a member that still exists gets one.
-            const db::Recordset member(m_context.connection(),
-                QStringLiteral("select cl_login from client_master where cl_login=?"),
-                { m_context.state().signedInLogin });
-            if (member.eof())
-                throw std::runtime_error("no account");
-            m_usage.addNew();
-            m_usage.setField(0, m_context.state().signedInLogin);
-        }
-        m_usage.setField(1, m_used.hours());
-        m_usage.setField(2, m_used.minutes());
-        m_usage.update();
-    });
-    if (!written) {
-        attempt([&] { m_usage.cancelUpdate(); });
-        return false;
-    }
-    // A crash later in the period must not add this part of it a second time.
-    attempt([&] {
-        m_record.setWritten(QStringLiteral("%1 : %2").arg(m_counters.hours).arg(m_counters.minutes));
-        m_record.saveBackup();
-    });
-    return true;
+    return PeriodLedger::write(m_context.connection(), bill(true)).ok();
 }
 
 void MemberTimer::closePeriod()
 {
     StationState &state = m_context.state();
-
-    freeAccount();
-
-    if (state.expiryPending) {
-        moveToExpired();
-        state.expiryPending = false;
-        state.slotExpired = true;
-    }
-
-    attempt([&] { m_usage.close(); });
-    attempt([&] { m_account.close(); });
     m_log.close();
     state.pendingMessage.clear();
     m_timer2->stop();
 
-    if (!attempt([&] { updmachine(); }))
-        m_savedCleanly = false;
-
-    // Any failed step leaves the period open for the next start, which frees the
-    // account; it adds only the time that `Written` says did not reach client_trans.
+    // The record describes the ended period before the bill is written: a crash from
+    // here on finds it with its logout, and the next start writes it.
     attempt([&] {
-        m_record.setStatus(m_savedCleanly ? 0 : 1);
         m_record.setLogoutTime(m_lbltimer3->text());
-        // Without this save the next start would restore the copy taken while the
-        // period was open and add the period a second time.
         m_record.saveBackup();
     });
+    // The ledger row, the minutes, the account freed and the station row in one
+    // transaction; `Status` becomes 0 only once it is written, until then it is pending.
+    bool settled = false;
+    attempt([&] { settled = m_context.pendingBill().settle(bill(false)); });
+    m_savedCleanly = settled;
+
+    if (state.expiryPending) {
+        // The move waits for the bill: an account whose period is not counted stays.
+        // One that is not moved now expires at the member's next sign-in.
+        if (!settled || !attempt([&] { expireMember(m_context.connection(), state.signedInLogin); }))
+            m_savedCleanly = false;
+        state.expiryPending = false;
+        state.slotExpired = true;
+    }
 
     removeTrayIcon();
     attempt([&] { m_context.navigator().showLockScreen(); });
-}
-
-void MemberTimer::freeAccount()
-{
-    const bool freed = attempt([&] {
-        if (!m_account.isOpen())
-            throw std::runtime_error("account not read");
-        if (m_account.eof())
-            return; // the account is gone: nobody to free
-        m_account.setField(2, 0);
-        m_account.update();
-    });
-    if (!freed) {
-        m_savedCleanly = false;
-        attempt([&] { m_account.cancelUpdate(); });
-    }
-}
-
-void MemberTimer::moveToExpired()
-{
-    const QString login = m_context.state().signedInLogin;
-    db::Connection &connection = m_context.connection();
-    // One transaction: the member's rows are deleted only once the copy in the
-    // expired accounts is there, and a failure leaves the account as it was.
-    const bool moved = attempt([&] {
-        db::Transaction move(connection);
-        if (m_account.isOpen() && !m_account.eof()) {
-            const QString info = m_account.field(3).toString();
-            m_account.setField(3,
-                info + QStringLiteral("Previous Usage - ") + QString::number(m_used.hours())
-                    + QStringLiteral(":") + QString::number(m_used.minutes()));
-            m_account.update();
-        }
-        connection.execute(
-            QStringLiteral("insert into client_expired select * from client_master where cl_login=?"),
-            { login });
-        if (m_usage.isOpen() && !m_usage.eof())
-            m_usage.deleteCurrent();
-        if (m_account.isOpen() && !m_account.eof())
-            m_account.deleteCurrent();
-        move.commit();
-    });
-    if (!moved) {
-        m_savedCleanly = false;
-        attempt([&] { m_account.cancelUpdate(); });
-    }
 }
 
 void MemberTimer::updmachine()

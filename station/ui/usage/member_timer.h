@@ -1,8 +1,8 @@
 #pragma once
 
-#include "db/recordset.h"
 #include "usage/member_usage.h"
 #include "usage/period_counters.h"
+#include "usage/period_ledger.h"
 #include "usage/timer_window_base.h"
 
 #include <QDate>
@@ -13,11 +13,13 @@ class StationContext;
 
 /// Window "frmtimer" ("Vorlane Timer"): times a member's usage period, counts it
 /// on to the member's used time, and ends the period by itself when the allowance
-/// is used up or the account has expired. At the end the used time goes to
-/// `client_trans`, the account is freed, an expired account moves to
-/// `client_expired`, and the station goes back to the lock screen.
+/// is used up or the account has expired. At the end the period's bill (its ledger
+/// row, the minutes added to `client_trans`, the account freed, the station row
+/// closed) is written in one transaction, or kept pending when the database cannot
+/// take it; an expired account then moves to `client_expired`, and the station goes
+/// back to the lock screen.
 ///
-/// Every close request writes the running totals; only the logout closes the window.
+/// Every close request counts the period so far; only the logout closes the window.
 class MemberTimer : public TimerWindowBase {
     Q_OBJECT
 public:
@@ -36,8 +38,10 @@ public:
     /// The allowance read at load; 0 when the account could not be read.
     double allowance() const { return m_allowance; }
     QDate expiryDate() const { return m_expiry; }
-    /// Whether the last close request's write of the running totals reached `client_trans`.
+    /// Whether the last close request's count of the period so far reached `client_trans`.
     bool totalsWritten() const { return m_totalsWritten; }
+    /// The key of the period's bill.
+    QString periodStart() const { return m_periodStart; }
 
 public Q_SLOTS:
     /// The one-second tick.
@@ -49,15 +53,14 @@ protected:
     QString usageLogDate() const override;
     QString usageLogAmount() const override;
     QString recordAmount() const override;
-    /// The unload: writes the running totals on every request, then, for the
-    /// logout only, frees or expires the account and closes the period.
+    /// The unload: counts the period so far on every request, then, for the logout
+    /// only, writes the period's bill and expires the account when it has expired.
     bool acceptCloseRequest() override;
 
 private:
     bool periodMustEnd() const;
     bool writeRunningTotals();
-    void freeAccount();
-    void moveToExpired();
+    PeriodBill bill(bool partial) const;
     void updmachine();
     void closePeriod();
     void publishCounters();
@@ -67,8 +70,7 @@ private:
     double m_allowance = 0.0;
     QDate m_expiry;
     bool m_accountRead = false;
-    db::Recordset m_usage; // client_trans of the member
-    db::Recordset m_account; // cl_duration, cl_edate, cl_status, cl_info
+    QString m_periodStart;
     bool m_loaded = false;
     bool m_activated = false;
     bool m_unloaded = false;

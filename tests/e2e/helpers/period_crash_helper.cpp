@@ -1,11 +1,12 @@
-// A station's guest billing without windows, for the crash test: it closes what an
-// earlier run left open, then runs short guest periods one after another, recording
-// each tick as the guest timer does, until it is killed.
+// A station's billing without windows, for the crash test: it closes what an earlier
+// run left open, then runs short periods one after another, of guests and of the
+// member "bob", recording each tick as the timers do, until it is killed. A member's
+// period makes close requests now and then, which count the period so far.
 //
 //   period_crash_helper DATABASE STATION_FOLDER SEED [--recover-only]
 //
 // Prints "recovered", then "start KEY" once a period's record is open and
-// "end KEY AMOUNT" once its bill is written.
+// "end KEY VALUE" once its bill is written (a guest's amount, a member's minutes).
 
 #include "db/connection.h"
 #include "db/values.h"
@@ -17,6 +18,7 @@
 #include "startup/timer_record.h"
 #include "usage/guest_billing.h"
 #include "usage/pending_bill.h"
+#include "usage/period_ledger.h"
 #include "usage/station_bookkeeping.h"
 
 #include <QCoreApplication>
@@ -64,24 +66,39 @@ int main(int argc, char *argv[])
         return 0;
 
     const GuestRates rates { 10, 18, 25, 30 };
+    const QString member = QStringLiteral("bob");
     for (int period = 0;; ++period) {
         const QString key = QStringLiteral("%1#%2.%3")
                                 .arg(QDateTime::currentDateTime().toString(Qt::ISODateWithMs))
                                 .arg(QCoreApplication::applicationPid())
                                 .arg(period);
+        const bool guest = random.bounded(2) == 0;
+        const QString user = guest ? QStringLiteral("guest") : member;
         GuestBilling billing(rates);
         billing.startNew();
         {
             RegistryBatch batch(registry);
             record.setPeriodStart(key);
             record.setStatus(1);
-            record.setUserId(QStringLiteral("guest"));
+            record.setUserId(user);
             record.setDate(db::formatDate(clock.today()));
             record.setLoginTime(db::timeOfDayText(clock.now().time()));
             record.setLogoutTime(QString());
             record.setElapsed(billing.counters().text());
             record.setAmount(QStringLiteral("0"));
             record.saveBackup();
+        }
+        if (!guest) {
+            // The sign-in marks the account in use (after the record opened the period, so
+            // that a kill between the two leaves nothing for the test to tell from a lost period).
+            while (true) {
+                try {
+                    context.connection().execute(
+                        QStringLiteral("update client_master set cl_status=1 where cl_login=?"), { member });
+                    break;
+                } catch (const db::Error &) {
+                }
+            }
         }
         std::printf("start %s\n", qPrintable(key));
         std::fflush(stdout);
@@ -96,23 +113,32 @@ int main(int argc, char *argv[])
             {
                 RegistryBatch batch(registry);
                 record.setElapsed(shownElapsed);
-                record.setAmount(QString::number(shownAmount));
+                record.setAmount(guest ? QString::number(shownAmount) : QString());
                 record.saveBackup();
             }
             shownElapsed = billing.counters().text();
             billing.settleTick();
             shownAmount = billing.amount();
+            if (!guest && random.bounded(150) == 0) {
+                // A close request: the period so far, counted once.
+                PeriodBill part = billFromRecord(record, state.computerName, clock.today());
+                part.elapsed = shownElapsed;
+                part.minutes = PeriodBill::minutesOf(shownElapsed);
+                part.partial = true;
+                PeriodLedger::write(context.connection(), part);
+            }
         }
         {
             RegistryBatch batch(registry);
             record.setElapsed(shownElapsed);
-            record.setAmount(QString::number(shownAmount));
+            record.setAmount(guest ? QString::number(shownAmount) : QString());
             record.setLogoutTime(db::timeOfDayText(clock.now().time()));
             record.saveBackup();
         }
-        PeriodBill bill = guestBillFromRecord(record, state.computerName, clock.today());
+        PeriodBill bill = billFromRecord(record, state.computerName, clock.today());
         while (!pending.settle(bill)) { }
-        std::printf("end %s %lld\n", qPrintable(key), static_cast<long long>(bill.amount));
+        std::printf(
+            "end %s %lld\n", qPrintable(key), static_cast<long long>(guest ? bill.amount : bill.minutes));
         std::fflush(stdout);
     }
 }
