@@ -1,5 +1,5 @@
 #include "console/remote_command.h"
-#include "platform/fake_prompter.h"
+#include "support/fake_prompter.h"
 #include "platform/ports.h"
 #include "support/ports.h"
 

@@ -2,7 +2,7 @@
 #include "db/recordset.h"
 #include "db/values.h"
 #include "installation.h"
-#include "platform/fake_prompter.h"
+#include "support/fake_prompter.h"
 #include "records/rate_tables.h"
 #include "startup/station_context.h"
 #include "support/ports.h"
@@ -30,8 +30,7 @@ struct OperatorStation {
     {
         context.setNavigator(&navigator);
         context.connection().open(install.databaseFile());
-        context.state().signedInLogin = QStringLiteral("administrator");
-        context.state().signInKind = QString::fromLatin1(kKindAdministrator);
+        context.session().setSignedIn(QString::fromLatin1(kKindAdministrator), QStringLiteral("administrator"));
     }
     ~OperatorStation() { context.setNavigator(nullptr); }
 

@@ -1,7 +1,8 @@
 #pragma once
 
 #include "platform/clock.h"
-#include "platform/fake_prompter.h"
+#include "support/fake_clock.h"
+#include "support/fake_prompter.h"
 #include "platform/registry.h"
 #include "platform/system.h"
 #include "startup/connection_window.h"

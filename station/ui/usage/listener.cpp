@@ -193,7 +193,7 @@ void Listener::dispatch(const QString &command)
 
 void Listener::showMessage(const QString &text)
 {
-    m_context.state().pendingMessage = text;
+    m_context.session().setPendingMessage(text);
     attempt([&] { m_context.navigator().showMessageWindow(); });
 }
 

@@ -36,7 +36,7 @@ void MemberTimer::load()
 {
     if (m_loaded)
         return;
-    StationState &state = m_context.state();
+    const StationState &state = m_context.state();
     const QString login = state.signedInLogin;
 
     m_savedCleanly = true;
@@ -71,8 +71,7 @@ void MemberTimer::load()
         m_expiry = db::parseDate(m_account.field(1).toString().trimmed());
     });
 
-    state.expiryPending = false;
-    state.slotExpired = false;
+    m_context.session().startMemberPeriod();
 
     m_record.setStatus(1);
     m_record.setUserId(login);
@@ -137,7 +136,7 @@ void MemberTimer::Timer1_Timer()
         // The expiry test comes before the count, so the minute that reaches the
         // allowance is the last one counted.
         if (periodMustEnd()) {
-            m_context.state().expiryPending = true;
+            m_context.session().markExpiryPending();
             lbltmr_Click();
             return;
         }
@@ -227,20 +226,16 @@ bool MemberTimer::writeRunningTotals()
 
 void MemberTimer::closePeriod()
 {
-    StationState &state = m_context.state();
-
     freeAccount();
 
-    if (state.expiryPending) {
+    if (m_context.state().expiryPending)
         moveToExpired();
-        state.expiryPending = false;
-        state.slotExpired = true;
-    }
 
     attempt([&] { m_usage.close(); });
     attempt([&] { m_account.close(); });
     m_log.close();
-    state.pendingMessage.clear();
+    // A pending expiry becomes the lock screen's blinking notice.
+    m_context.session().endPeriod();
     m_timer2->stop();
 
     if (!attempt([&] { updmachine(); }))
@@ -308,7 +303,7 @@ void MemberTimer::moveToExpired()
 
 void MemberTimer::updmachine()
 {
-    StationState &state = m_context.state();
+    const StationState &state = m_context.state();
     db::Recordset row;
     openStationRow(row, m_context.connection(), state.computerName);
     StationRowValues values;
@@ -323,10 +318,7 @@ void MemberTimer::updmachine()
 
 void MemberTimer::publishCounters()
 {
-    StationState &state = m_context.state();
-    state.hours = m_counters.hours;
-    state.minutes = m_counters.minutes;
-    state.seconds = m_counters.seconds;
+    m_context.session().tickPeriod(m_counters.hours, m_counters.minutes, m_counters.seconds);
 }
 
 QString MemberTimer::usageLogDate() const

@@ -10,7 +10,7 @@
 #include "db/connection.h"
 #include "db/values.h"
 #include "platform/clock.h"
-#include "platform/fake_prompter.h"
+#include "support/fake_prompter.h"
 #include "platform/registry.h"
 #include "platform/system.h"
 #include "startup/station_context.h"
@@ -47,9 +47,9 @@ int main(int argc, char *argv[])
     FakePrompter prompter;
     Clock clock;
     StationContext context(registry, system, prompter, clock);
-    StationState &state = context.state();
-    state.computerName = QStringLiteral("CRASH1");
-    state.timerBackupFile = folder + QStringLiteral("/system/ScTest.reg");
+    context.session().setComputerName(QStringLiteral("CRASH1"));
+    context.session().setTimerBackupFile(folder + QStringLiteral("/system/ScTest.reg"));
+    const StationState &state = context.state();
     context.connection().setBusyTimeout(kStationBusyWaitMs);
     context.connection().open(args[1]);
 

@@ -1,4 +1,4 @@
-#include "platform/fake_prompter.h"
+#include "support/fake_prompter.h"
 
 namespace vorlane {
 
