@@ -21,9 +21,9 @@ const QLoggingCategory &areaOfFile(const char *file)
         const QLoggingCategory &(*category)();
     };
     // The server first: its folders share the station's area names.
-    static const Area areas[] = { { "/server/", lcServer }, { "/usage/", lcUsage }, { "/console/", lcConsole },
-        { "/records/", lcRecords }, { "/config/", lcConfig }, { "/startup/", lcStartup }, { "/db/", lcDatabase },
-        { "/platform/", lcPlatform } };
+    static const Area areas[] = { { "/server/", lcServer }, { "/usage/", lcUsage },
+        { "/console/", lcConsole }, { "/records/", lcRecords }, { "/config/", lcConfig },
+        { "/startup/", lcStartup }, { "/db/", lcDatabase }, { "/platform/", lcPlatform } };
     if (file) {
         for (const Area &area : areas) {
             if (std::strstr(file, area.folder))

@@ -6,7 +6,8 @@
 
 namespace vorlane::server_accounts {
 
-SignIn checkSignIn(db::Connection &connection, const QString &login, const QString &password, QString *account)
+SignIn checkSignIn(
+    db::Connection &connection, const QString &login, const QString &password, QString *account)
 {
     // Logins compare without regard to case, as the original database did; passwords compare exactly.
     db::Recordset rs(connection,
@@ -29,7 +30,8 @@ Activation activateStaff(db::Connection &connection, const QString &login)
     if (login == QLatin1String(kAdministrator))
         rs.open(connection, QStringLiteral("Select ad_status from Admnlog_master"));
     else
-        rs.open(connection, QStringLiteral("Select mg_status from manager_master where mg_login=?"), { login });
+        rs.open(
+            connection, QStringLiteral("Select mg_status from manager_master where mg_login=?"), { login });
     const QVariant status = rs.field(0);
     bool number = false;
     const qint64 value = status.isNull() ? -1 : db::toWholeNumber(status, &number);
@@ -56,7 +58,8 @@ QStringList membersInUse(db::Connection &connection)
 
 void activateMember(db::Connection &connection, const QString &login)
 {
-    db::Recordset rs(connection, QStringLiteral("Select cl_status from client_master where cl_login=?"), { login });
+    db::Recordset rs(
+        connection, QStringLiteral("Select cl_status from client_master where cl_login=?"), { login });
     rs.setField(0, 0);
     rs.update();
 }

@@ -19,7 +19,8 @@ enum class SignIn { UnknownLogin, WrongPassword, Accepted };
 
 /// Looks `login` up (without regard to case) and compares `password` exactly;
 /// `account` receives the login as stored when accepted.
-SignIn checkSignIn(db::Connection &connection, const QString &login, const QString &password, QString *account);
+SignIn checkSignIn(
+    db::Connection &connection, const QString &login, const QString &password, QString *account);
 
 enum class Activation { Activated, AlreadyActive, Unknown };
 

@@ -20,7 +20,6 @@ namespace vorlane {
 
 namespace {
 
-
 } // namespace
 
 ServerLoginWindow::ServerLoginWindow(ServerContext &context, QWidget *parent)

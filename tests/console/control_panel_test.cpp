@@ -392,7 +392,8 @@ TEST_F(ControlPanelTest, NotesAreKeptPerStationFolder)
 
     test::StationFixture otherStation(true, QStringLiteral("STATION2"));
     otherStation.openDatabase();
-    otherStation.session().setSignedIn(QString::fromLatin1(kKindAdministrator), QStringLiteral("administrator"));
+    otherStation.session().setSignedIn(
+        QString::fromLatin1(kKindAdministrator), QStringLiteral("administrator"));
     ControlPanel elsewhere(*otherStation.context);
     elsewhere.activate();
     EXPECT_TRUE(elsewhere.findChild<QTextEdit *>(QStringLiteral("txtNotes"))->toPlainText().isEmpty());

@@ -15,15 +15,17 @@ protected:
 
     void addStation(const QString &name, int status)
     {
-        connection->execute(QStringLiteral("insert into machine_master2 values (?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?)"),
-            { QStringLiteral("10.0.0.5"), QStringLiteral("ravi"), QStringLiteral("10:00:00 AM"), QStringLiteral(" "),
-                name, status, QStringLiteral("30"), QStringLiteral("0 : 5 : 0"), QStringLiteral("12/08/2026"),
-                QStringLiteral("Slot II"), 1.5, 2, 3, 4, 5, 45.5 });
+        connection->execute(
+            QStringLiteral("insert into machine_master2 values (?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?)"),
+            { QStringLiteral("10.0.0.5"), QStringLiteral("ravi"), QStringLiteral("10:00:00 AM"),
+                QStringLiteral(" "), name, status, QStringLiteral("30"), QStringLiteral("0 : 5 : 0"),
+                QStringLiteral("12/08/2026"), QStringLiteral("Slot II"), 1.5, 2, 3, 4, 5, 45.5 });
     }
 
     int managerStatus()
     {
-        db::Recordset rs(*connection, QStringLiteral("select mg_status from manager_master where mg_login='meena'"));
+        db::Recordset rs(
+            *connection, QStringLiteral("select mg_status from manager_master where mg_login='meena'"));
         return rs.field(0).toInt();
     }
 
@@ -44,8 +46,8 @@ TEST_F(StationConsoleTest, EachRowIsReadByPositionAndThisStationSaysWhenItCannot
     EXPECT_TRUE(complete);
     ASSERT_EQ(rows.size(), 2);
     EXPECT_EQ(rows[0],
-        (QStringList { "1", "OTHER", "ravi", "12/08/2026", "10:00:00 AM", "0 : 5 : 0", "Slot II", "Online", "30",
-            "1.5", "2", "3", "4", "5", "45.5" }));
+        (QStringList { "1", "OTHER", "ravi", "12/08/2026", "10:00:00 AM", "0 : 5 : 0", "Slot II", "Online",
+            "30", "1.5", "2", "3", "4", "5", "45.5" }));
     EXPECT_EQ(rows[1].at(StationConsole::kStatusColumn), QStringLiteral("Idle"));
 
     fixture.session().setBillingProblem(QStringLiteral("read-only"));
@@ -71,8 +73,8 @@ TEST_F(StationConsoleTest, ChargesGoToTheNamedRowOnlyAndTheStaffAccountIsHeldWhi
     EXPECT_EQ(row.field(2).toDouble(), 45);
     row.close();
 
-    connection->execute(
-        QStringLiteral("insert into manager_master (mg_login, mgpasswd, mg_status) values ('meena', 'pw', 0)"));
+    connection->execute(QStringLiteral(
+        "insert into manager_master (mg_login, mgpasswd, mg_status) values ('meena', 'pw', 0)"));
     fixture.session().setSignedIn(QString::fromLatin1(kKindManager), QStringLiteral("meena"));
     console.markSignedIn();
     EXPECT_EQ(managerStatus(), 1);
@@ -87,5 +89,6 @@ TEST(StationConsoleCommands, EachListedCommandHasItsTextAndAnyOtherKeepsTheLastO
     EXPECT_EQ(StationConsole::commandPayload(QStringLiteral("Login Guest"), QStringLiteral("hi"), {}),
         QStringLiteral("4"));
     EXPECT_EQ(StationConsole::commandPayload(QStringLiteral("Shutdown"), {}, {}), QStringLiteral("9"));
-    EXPECT_EQ(StationConsole::commandPayload(QStringLiteral("Reboot"), {}, QStringLiteral("2")), QStringLiteral("2"));
+    EXPECT_EQ(StationConsole::commandPayload(QStringLiteral("Reboot"), {}, QStringLiteral("2")),
+        QStringLiteral("2"));
 }

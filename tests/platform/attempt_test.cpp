@@ -54,10 +54,12 @@ TEST(Attempt, AFailureIsLoggedWithItsAreaPlaceAndReasonAndASuccessIsSilent)
 
     const int line = __LINE__ + 1;
     EXPECT_FALSE(attempt([] { throw std::runtime_error("the disk is full"); }));
-    EXPECT_FALSE(attempt(lcUsage(), [] { throw 42; }, VORLANE_HERE));
+    EXPECT_FALSE(attempt(
+        lcUsage(), [] { throw 42; }, VORLANE_HERE));
     ASSERT_EQ(log.logged.size(), 2);
     EXPECT_EQ(log.logged[0].type, QtWarningMsg);
-    EXPECT_EQ(log.logged[0].category, QStringLiteral("vorlane.platform")) << "this file lies in a platform folder";
+    EXPECT_EQ(log.logged[0].category, QStringLiteral("vorlane.platform"))
+        << "this file lies in a platform folder";
     EXPECT_TRUE(log.logged[0].text.contains(QStringLiteral("attempt_test.cpp:%1").arg(line)))
         << qPrintable(log.logged[0].text);
     EXPECT_TRUE(log.logged[0].text.endsWith(QLatin1String("the disk is full")));

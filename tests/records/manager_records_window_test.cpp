@@ -21,7 +21,8 @@ protected:
     void SetUp() override
     {
         connection = &fixture.openDatabase();
-        fixture.session().setSignedIn(QString::fromLatin1(kKindAdministrator), QStringLiteral("administrator"));
+        fixture.session().setSignedIn(
+            QString::fromLatin1(kKindAdministrator), QStringLiteral("administrator"));
         for (const char *login : { "meena", "ravi" })
             connection->execute(
                 QStringLiteral("insert into manager_master (mg_login, mgpasswd, mg_rdate, mg_name, "

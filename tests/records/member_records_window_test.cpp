@@ -24,7 +24,8 @@ protected:
     void SetUp() override
     {
         connection = &fixture.openDatabase();
-        fixture.session().setSignedIn(QString::fromLatin1(kKindAdministrator), QStringLiteral("administrator"));
+        fixture.session().setSignedIn(
+            QString::fromLatin1(kKindAdministrator), QStringLiteral("administrator"));
     }
 
     void addMember(const QString &login, const QString &duration, int amount = 500)

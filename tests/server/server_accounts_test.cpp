@@ -14,10 +14,13 @@ TEST(ServerAccounts, SignInFindsTheStoredSpellingAndActivationFreesOnlyWhatIsInU
     f.addManager(QStringLiteral("Meena"), QStringLiteral("pw"), 1);
 
     QString account;
-    EXPECT_EQ(checkSignIn(connection, QStringLiteral("MEENA"), QStringLiteral("pw"), &account), SignIn::Accepted);
+    EXPECT_EQ(
+        checkSignIn(connection, QStringLiteral("MEENA"), QStringLiteral("pw"), &account), SignIn::Accepted);
     EXPECT_EQ(account, QStringLiteral("Meena"));
-    EXPECT_EQ(checkSignIn(connection, QStringLiteral("meena"), QStringLiteral("PW"), nullptr), SignIn::WrongPassword);
-    EXPECT_EQ(checkSignIn(connection, QStringLiteral("nobody"), QStringLiteral("pw"), nullptr), SignIn::UnknownLogin);
+    EXPECT_EQ(checkSignIn(connection, QStringLiteral("meena"), QStringLiteral("PW"), nullptr),
+        SignIn::WrongPassword);
+    EXPECT_EQ(checkSignIn(connection, QStringLiteral("nobody"), QStringLiteral("pw"), nullptr),
+        SignIn::UnknownLogin);
     // Only the exact spelling is the administrator; "Administrator" is looked for among the managers.
     EXPECT_EQ(checkSignIn(connection, QStringLiteral("administrator"), QStringLiteral("admin"), nullptr),
         SignIn::Accepted);

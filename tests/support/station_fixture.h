@@ -2,11 +2,11 @@
 
 #include "db/connection.h"
 #include "platform/clock.h"
-#include "support/fake_clock.h"
-#include "support/fake_prompter.h"
 #include "platform/registry.h"
 #include "platform/system.h"
 #include "startup/station_context.h"
+#include "support/fake_clock.h"
+#include "support/fake_prompter.h"
 #include "support/recording_navigator.h"
 
 #include <QString>

@@ -20,8 +20,8 @@ protected:
     void SetUp() override
     {
         connection = &fixture.openDatabase();
-        for (const auto &[login, password, status] : { std::tuple { "ravi", "Ravi8", 0 },
-                 std::tuple { "busy", "busypw", 1 } })
+        for (const auto &[login, password, status] :
+            { std::tuple { "ravi", "Ravi8", 0 }, std::tuple { "busy", "busypw", 1 } })
             connection->execute(
                 QStringLiteral("insert into client_master (cl_login, cl_passwd, cl_status) values (?, ?, ?)"),
                 { QString::fromLatin1(login), QString::fromLatin1(password), status });
@@ -33,10 +33,13 @@ protected:
         QObject::connect(&session, &StationSession::signedIn, [this](sign_in::Kind, const QString &account) {
             answers << QStringLiteral("signedIn ") + account;
         });
-        QObject::connect(&session, &StationSession::signInRefused, [this](const QString &text, SignInField field) {
-            answers << QStringLiteral("refused %1: %2").arg(field == SignInField::Password ? "password" : "login", text);
-        });
-        QObject::connect(&session, &StationSession::databaseLost, [this] { answers << QStringLiteral("databaseLost"); });
+        QObject::connect(
+            &session, &StationSession::signInRefused, [this](const QString &text, SignInField field) {
+                answers << QStringLiteral("refused %1: %2")
+                               .arg(field == SignInField::Password ? "password" : "login", text);
+            });
+        QObject::connect(
+            &session, &StationSession::databaseLost, [this] { answers << QStringLiteral("databaseLost"); });
         QObject::connect(&session, &StationSession::staffCloseRequested,
             [this] { answers << QStringLiteral("staffCloseRequested"); });
         session.openSignIn();
@@ -45,7 +48,9 @@ protected:
     StationSession &session() { return fixture.session(); }
     qsizetype shutdowns() const
     {
-        return fixture.system->actions().filter(QRegularExpression(QStringLiteral("^ShutdownComputer "))).size();
+        return fixture.system->actions()
+            .filter(QRegularExpression(QStringLiteral("^ShutdownComputer ")))
+            .size();
     }
 
     StationFixture fixture;
@@ -114,7 +119,8 @@ TEST_F(SessionTest, ACustomerWaitsWhereStaffMayGoAndABusyDatabaseIsNoLostOne)
     answers.clear();
     session().openSignIn();
     session().signIn(sign_in::Administrator, QStringLiteral("administrator"), QStringLiteral("admin"));
-    EXPECT_EQ(answers, QStringList { QStringLiteral("refused login: ") + QString::fromLatin1(kDatabaseBusy) });
+    EXPECT_EQ(
+        answers, QStringList { QStringLiteral("refused login: ") + QString::fromLatin1(kDatabaseBusy) });
     EXPECT_FALSE(fixture.state().reconnecting);
     blocker.execute(QStringLiteral("ROLLBACK"));
     blocker.close();
@@ -185,8 +191,8 @@ TEST_F(SessionTest, TheRemoteShutdownIsObeyedOnTheLockScreenAndUnderStaffOnly)
 TEST_F(SessionTest, APeriodsExpiryBecomesTheLockScreensNoticeAndItsMessageIsDropped)
 {
     QStringList messages;
-    QObject::connect(&session(), &StationSession::pendingMessageChanged,
-        [&](const QString &text) { messages << text; });
+    QObject::connect(
+        &session(), &StationSession::pendingMessageChanged, [&](const QString &text) { messages << text; });
     session().setPendingMessage(QStringLiteral("back in 5"));
     session().startMemberPeriod();
     session().markExpiryPending();

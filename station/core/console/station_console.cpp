@@ -13,7 +13,8 @@ namespace vorlane {
 namespace {
 
 // Field of "Select * from machine_master2" shown in each list column after the serial number.
-constexpr int kFieldOfColumn[StationConsole::kColumnCount] = { -1, 4, 1, 8, 2, 7, 9, 5, 6, 10, 11, 12, 13, 14, 15 };
+constexpr int kFieldOfColumn[StationConsole::kColumnCount]
+    = { -1, 4, 1, 8, 2, 7, 9, 5, 6, 10, 11, 12, 13, 14, 15 };
 constexpr int kComputerColumn = 1;
 
 } // namespace
@@ -57,7 +58,8 @@ QList<QStringList> StationConsole::stations(bool *complete)
                     bool ok = false;
                     const double status = db::toDouble(value, &ok);
                     // This station found at registration that it cannot write the database.
-                    if (!state.billingProblem.isEmpty() && cells.at(kComputerColumn).trimmed() == state.computerName)
+                    if (!state.billingProblem.isEmpty()
+                        && cells.at(kComputerColumn).trimmed() == state.computerName)
                         cells << QStringLiteral("Cannot bill");
                     else
                         cells << (ok && status == 0 ? QStringLiteral("Idle") : QStringLiteral("Online"));
@@ -71,7 +73,8 @@ QList<QStringList> StationConsole::stations(bool *complete)
             *complete = true;
     } catch (const db::Error &error) {
         // A list that cannot be read stays as far as it got; "Refresh" tries again.
-        qCWarning(lcConsole, "the station list stops after %lld rows: %s", qlonglong(list.size()), error.what());
+        qCWarning(
+            lcConsole, "the station list stops after %lld rows: %s", qlonglong(list.size()), error.what());
     }
     return list;
 }
@@ -97,7 +100,8 @@ bool StationConsole::saveCharges(const QString &computer, const StationCharges &
         amounts << amount;
     amounts << charges.total;
     db::Recordset row(m_context.connection(),
-        QStringLiteral("Select printing,snacks,cold,acce,others,total from machine_master2 where machinename=?"),
+        QStringLiteral(
+            "Select printing,snacks,cold,acce,others,total from machine_master2 where machinename=?"),
         { computer });
     if (row.eof())
         return false;
@@ -145,7 +149,8 @@ void StationConsole::releaseSignIn()
     m_signIn.close();
 }
 
-QString StationConsole::commandPayload(const QString &command, const QString &message, const QString &previous)
+QString StationConsole::commandPayload(
+    const QString &command, const QString &message, const QString &previous)
 {
     if (command == QLatin1String("Send Message"))
         return remote_command::messagePayload(message);

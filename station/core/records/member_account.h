@@ -12,10 +12,10 @@ class MemberAccount {
 public:
     /// What the profile shows; empty texts and zeros for a missing account.
     struct Summary {
-        bool found = false;   // the account row was read
-        QString totalHours;   // cl_duration
-        QString registered;   // cl_sdate
-        QString expiry;       // cl_edate
+        bool found = false; // the account row was read
+        QString totalHours; // cl_duration
+        QString registered; // cl_sdate
+        QString expiry; // cl_edate
         qint64 usedHours = 0; // client_trans: nothing used without a usage row
         qint64 usedMinutes = 0;
         qint64 amountLeft = 0; // cl_amount - cl_paid (may be negative)

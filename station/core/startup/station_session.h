@@ -33,25 +33,25 @@ inline constexpr const char *kKindGuest = "gust";
 /// The station-wide values, set at start-up and sign-in and read everywhere. Only
 /// the `StationSession` writes them; everybody else reads them through it.
 struct StationState {
-    QString serverName;         // VLServer as typed, untrimmed
-    QString trimmedServerName;  // destination of the discovery request
-    QString computerName;       // this station's key in machine_master2
-    QString databaseLocation;   // \\SERVER\D\...\systemfiles\vlsystem.mdb
-    QString provider;           // "Microsoft Jet 4.0 OLE DB Provider"
-    QString timerBackupFile;    // system folder + "/ScTest.reg"
-    QString connectionDate;     // short date text of the moment of connecting
-    bool reconnecting = false;  // the lock screen lost the database and sent us back to discovery
+    QString serverName; // VLServer as typed, untrimmed
+    QString trimmedServerName; // destination of the discovery request
+    QString computerName; // this station's key in machine_master2
+    QString databaseLocation; // \\SERVER\D\...\systemfiles\vlsystem.mdb
+    QString provider; // "Microsoft Jet 4.0 OLE DB Provider"
+    QString timerBackupFile; // system folder + "/ScTest.reg"
+    QString connectionDate; // short date text of the moment of connecting
+    bool reconnecting = false; // the lock screen lost the database and sent us back to discovery
 
-    QString signedInLogin;      // login of the running usage period ("guest" for a guest)
-    QString signInKind;         // "admn", "mgr", "memb", "gust", or "" on the lock screen
-    bool slotExpired = false;   // makes the lock screen blink "Your time slot has expired"
+    QString signedInLogin; // login of the running usage period ("guest" for a guest)
+    QString signInKind; // "admn", "mgr", "memb", "gust", or "" on the lock screen
+    bool slotExpired = false; // makes the lock screen blink "Your time slot has expired"
     bool expiryPending = false; // the member timer found the allowance or account expired
-    QString pendingMessage;     // administrator message waiting for the customer
-    QString stationAddress;     // dotted IPv4 address through which this station reaches the server
-    QString rateClass;          // "Slot I", "Slot II" or "Slot III"
-    QString billingProblem;     // why this station cannot write the database; "" when it can
+    QString pendingMessage; // administrator message waiting for the customer
+    QString stationAddress; // dotted IPv4 address through which this station reaches the server
+    QString rateClass; // "Slot I", "Slot II" or "Slot III"
+    QString billingProblem; // why this station cannot write the database; "" when it can
 
-    int hours = 0;              // counters of the running period, shared by the timers
+    int hours = 0; // counters of the running period, shared by the timers
     int minutes = 0;
     int seconds = 0;
 };

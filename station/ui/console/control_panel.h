@@ -58,7 +58,8 @@ public:
         TotalColumn,
         ColumnCount
     };
-    static_assert(ColumnCount == StationConsole::kColumnCount && StatusColumn == StationConsole::kStatusColumn);
+    static_assert(
+        ColumnCount == StationConsole::kColumnCount && StatusColumn == StationConsole::kStatusColumn);
 
     explicit ControlPanel(StationContext &context, QWidget *parent = nullptr);
     ~ControlPanel() override;

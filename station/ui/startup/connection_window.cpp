@@ -136,7 +136,8 @@ bool ConnectionWindow::findServerName()
     }
     // Read back rather than kept from the box: without the key the write was lost
     // and the name is empty, which the send below reports.
-    m_context.session().setServerName(registry.regqueryvalue(RegRoot::CurrentUser, key, kServerValue).toString());
+    m_context.session().setServerName(
+        registry.regqueryvalue(RegRoot::CurrentUser, key, kServerValue).toString());
     return true;
 }
 

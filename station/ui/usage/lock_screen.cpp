@@ -28,7 +28,6 @@
 #include <QVBoxLayout>
 #include <QWindow>
 
-
 namespace vorlane {
 
 namespace {
