@@ -72,7 +72,7 @@ int main(int argc, char **argv)
     session.setSignedIn(QString(), QStringLiteral("guest"));
     context.connection().open(database);
     context.connection().execute(
-        QStringLiteral("insert into machine_master2 (machinename) values (?)"), { state.computerName });
+        QStringLiteral("insert into machine_master2 (machinename) values (?)"), { context.state().computerName });
 
     GuestTimer timer(context);
     timer.load();

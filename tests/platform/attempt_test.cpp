@@ -54,8 +54,9 @@ TEST(Attempt, AFailureIsLoggedWithItsAreaPlaceAndReasonAndASuccessIsSilent)
 
     const int line = __LINE__ + 1;
     EXPECT_FALSE(attempt([] { throw std::runtime_error("the disk is full"); }));
+    const SourcePlace place = VORLANE_HERE;
     EXPECT_FALSE(attempt(
-        lcUsage(), [] { throw 42; }, VORLANE_HERE));
+        lcUsage(), [] { throw 42; }, place));
     ASSERT_EQ(log.logged.size(), 2);
     EXPECT_EQ(log.logged[0].type, QtWarningMsg);
     EXPECT_EQ(log.logged[0].category, QStringLiteral("vorlane.platform"))
@@ -64,7 +65,7 @@ TEST(Attempt, AFailureIsLoggedWithItsAreaPlaceAndReasonAndASuccessIsSilent)
         << qPrintable(log.logged[0].text);
     EXPECT_TRUE(log.logged[0].text.endsWith(QLatin1String("the disk is full")));
     EXPECT_EQ(log.logged[1].category, QStringLiteral("vorlane.usage"));
-    EXPECT_TRUE(log.logged[1].text.contains(QStringLiteral("attempt_test.cpp:%1").arg(line + 1)));
+    EXPECT_TRUE(log.logged[1].text.contains(QStringLiteral("attempt_test.cpp:%1").arg(place.line)));
 }
 
 TEST(Attempt, TheAreaIsTheFoldersNameAndTheServerComesFirst)
