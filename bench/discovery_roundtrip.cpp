@@ -7,10 +7,10 @@
 
 #include "discovery_responder.h"
 #include "platform/clock.h"
-#include "platform/fake_prompter.h"
 #include "platform/ports.h"
 #include "platform/system.h"
 #include "server_context.h"
+#include "support/fake_prompter.h"
 #include "support/ports.h"
 
 #include <QApplication>

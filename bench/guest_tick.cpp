@@ -4,10 +4,11 @@
 #include "db/schema.h"
 #include "db/values.h"
 #include "platform/clock.h"
-#include "platform/fake_prompter.h"
 #include "platform/registry.h"
 #include "platform/system.h"
 #include "startup/station_context.h"
+#include "support/fake_clock.h"
+#include "support/fake_prompter.h"
 #include "support/recording_navigator.h"
 #include "usage/guest_timer.h"
 
@@ -64,14 +65,14 @@ int main(int argc, char **argv)
     StationContext context(registry, system, prompter, clock);
     test::RecordingNavigator navigator;
     context.setNavigator(&navigator);
-    StationState &state = context.state();
-    state.computerName = system.computerName();
-    state.timerBackupFile = QDir(system.GetSystemDir()).filePath(QStringLiteral("ScTest.reg"));
-    state.connectionDate = db::shortDateText(clock.today());
-    state.signedInLogin = QStringLiteral("guest");
+    StationSession &session = context.session();
+    session.setComputerName(system.computerName());
+    session.setTimerBackupFile(QDir(system.GetSystemDir()).filePath(QStringLiteral("ScTest.reg")));
+    session.setConnectionDate(db::shortDateText(clock.today()));
+    session.setSignedIn(QString(), QStringLiteral("guest"));
     context.connection().open(database);
     context.connection().execute(
-        QStringLiteral("insert into machine_master2 (machinename) values (?)"), { state.computerName });
+        QStringLiteral("insert into machine_master2 (machinename) values (?)"), { context.state().computerName });
 
     GuestTimer timer(context);
     timer.load();

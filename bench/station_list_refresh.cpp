@@ -3,8 +3,8 @@
 #include "console/control_panel.h"
 #include "db/connection.h"
 #include "db/schema.h"
-#include "platform/fake_prompter.h"
 #include "startup/station_context.h"
+#include "support/fake_prompter.h"
 #include "support/recording_navigator.h"
 
 #include <QApplication>

@@ -1,6 +1,7 @@
 #include "server_context.h"
 
 #include "db/schema.h"
+#include "platform/log.h"
 
 #include <QDir>
 
@@ -24,8 +25,9 @@ void ServerContext::closeDatabase()
     try {
         if (m_connection.isOpen())
             m_connection.close();
-    } catch (const std::exception &) {
+    } catch (const std::exception &error) {
         // Shutting down: nothing useful can be done about a failed close.
+        qCWarning(lcServer, "the database did not close cleanly: %s", error.what());
     }
 }
 

@@ -1,6 +1,7 @@
 #include "server_login_window.h"
 
-#include "db/recordset.h"
+#include "platform/log.h"
+#include "server_accounts.h"
 #include "server_context.h"
 #include "server_icon.h"
 #include "widgets/accessible_form.h"
@@ -19,8 +20,6 @@
 namespace vorlane {
 
 namespace {
-
-const char *const kAdministrator = "administrator";
 
 } // namespace
 
@@ -212,36 +211,30 @@ void ServerLoginWindow::Command1_Click()
 {
     const QString login = m_login->text().trimmed();
     const QString password = m_password->text().trimmed();
-    // Only this exact spelling is the administrator; any other is a manager's login.
-    const bool administrator = login == QLatin1String(kAdministrator);
     try {
-        db::Recordset rs(m_context.connection(),
-            // Logins compare without regard to case, as the original database did;
-            // passwords compare exactly.
-            administrator ? QStringLiteral(
-                "Select ad_login,ad_passwd from Admnlog_master where ad_login=? collate nocase")
-                          : QStringLiteral(
-                              "Select mg_login,mgpasswd from manager_master where mg_login=? collate nocase"),
-            { login });
-        if (rs.eof()) {
+        QString account;
+        switch (server_accounts::checkSignIn(m_context.connection(), login, password, &account)) {
+        case server_accounts::SignIn::UnknownLogin:
             m_context.prompter().inform(QStringLiteral("Invalid login"), MessageIcon::Exclamation,
                 QLatin1String(kServerInformationTitle));
             m_login->setFocus();
             m_login->selectAll();
-        } else if (rs.field(1).toString() != password) {
+            break;
+        case server_accounts::SignIn::WrongPassword:
             m_context.prompter().inform(QStringLiteral("Invalid password"), MessageIcon::Exclamation,
                 QLatin1String(kServerInformationTitle));
             m_password->setFocus();
             m_password->selectAll();
-        } else {
+            break;
+        case server_accounts::SignIn::Accepted:
             // The account as stored, so that its activation finds the row again.
-            m_context.signedInName = rs.field(0).toString();
+            m_context.signedInName = account;
             m_login->clear();
             m_password->clear();
             minimize();
             Q_EMIT signedIn();
+            break;
         }
-        rs.close();
     } catch (const db::Error &error) {
         // A failed lookup never lets anybody in.
         showError(error.description());

@@ -4,6 +4,8 @@
 #include "db/values.h"
 #include "ledger_check.h"
 #include "platform/clock.h"
+#include "platform/log.h"
+#include "server_accounts.h"
 #include "server_context.h"
 #include "server_icon.h"
 #include "widgets/text_button.h"
@@ -152,46 +154,29 @@ void ServerMainWindow::closeEvent(QCloseEvent *event)
 void ServerMainWindow::fillMembers()
 {
     m_members->clear();
-    try {
-        db::Recordset rs(
-            m_context.connection(), QStringLiteral("Select cl_login from client_master where cl_status=1"));
-        while (!rs.eof()) {
-            m_members->addItem(rs.field(0).toString());
-            rs.moveNext();
-        }
-        rs.close();
-    } catch (const std::exception &) {
-        // Passed over: the list shows what was read.
-    }
+    m_members->addItems(server_accounts::membersInUse(m_context.connection()));
 }
 
 void ServerMainWindow::Label1_Click()
 {
     const QString name = m_context.signedInName;
     // The name is kept as typed; the sign-in looked it up trimmed, and so must this.
-    const QString login = name.trimmed();
     try {
-        db::Recordset rs;
-        if (login == QLatin1String("administrator"))
-            rs.open(m_context.connection(), QStringLiteral("Select ad_status from Admnlog_master"));
-        else
-            rs.open(m_context.connection(),
-                QStringLiteral("Select mg_status from manager_master where mg_login=?"), { login });
-        const QVariant status = rs.field(0);
-        bool number = false;
-        const qint64 value = status.isNull() ? -1 : db::toWholeNumber(status, &number);
-        if (number && value == 1) {
-            rs.setField(0, 0);
-            rs.update();
+        switch (server_accounts::activateStaff(m_context.connection(), name.trimmed())) {
+        case server_accounts::Activation::Activated:
             m_context.prompter().inform(name + QStringLiteral(" successfully activated"),
                 MessageIcon::Information, QLatin1String(kServerInformationTitle));
-        } else if (number && value == 0) {
+            break;
+        case server_accounts::Activation::AlreadyActive:
             m_context.prompter().inform(name + QStringLiteral(" is already active"), MessageIcon::Information,
                 QLatin1String(kServerInformationTitle));
+            break;
+        case server_accounts::Activation::Unknown:
+            break;
         }
-        rs.close();
-    } catch (const std::exception &) {
+    } catch (const std::exception &error) {
         // Passed over, like every error of this command.
+        qCWarning(lcServer, "the activation of %s is passed over: %s", qPrintable(name), error.what());
     }
 }
 
@@ -207,14 +192,10 @@ void ServerMainWindow::Label3_Click()
         if (!item->isSelected())
             continue;
         try {
-            db::Recordset rs(m_context.connection(),
-                QStringLiteral("Select cl_status from client_master where cl_login=?"),
-                { item->text().trimmed() });
-            rs.setField(0, 0);
-            rs.update();
-            rs.close();
-        } catch (const std::exception &) {
+            server_accounts::activateMember(m_context.connection(), item->text().trimmed());
+        } catch (const std::exception &error) {
             // A member that went away meanwhile is simply skipped.
+            qCInfo(lcServer, "member %s skipped: %s", qPrintable(item->text().trimmed()), error.what());
         }
     }
     m_context.prompter().inform(QStringLiteral("Member(s) activated"), MessageIcon::Information,

@@ -1,3 +1,4 @@
+#include "startup/station_session.h"
 #include "backup_window.h"
 #include "config/advertisement_editor.h"
 #include "config/program_editor.h"
@@ -92,12 +93,12 @@ TEST(WindowAccessibility, EveryStationWindowNamesItsControlsAndExposesItsActions
             [](StationContext &c) { return std::make_unique<CustomReport>(c, QStringLiteral("Guest")); } },
         { "member password",
             [](StationContext &c) {
-                c.state().signInKind = QString::fromLatin1(kKindMember);
+                c.session().setSignedIn(QString::fromLatin1(kKindMember), c.state().signedInLogin);
                 return std::make_unique<PasswordWindow>(c);
             } },
         { "staff password",
             [](StationContext &c) {
-                c.state().signInKind = QString::fromLatin1(kKindManager);
+                c.session().setSignedIn(QString::fromLatin1(kKindManager), c.state().signedInLogin);
                 return std::make_unique<PasswordWindow>(c);
             } },
     };

@@ -219,8 +219,7 @@ TEST_F(ControlPanelTest, ManagerSeesManagerAndRatesItemsGreyed)
 {
     connection->execute(QStringLiteral("insert into manager_master (mg_login, mgpasswd, mg_status) values (?,?,?)"),
                         {QStringLiteral("mary"), QStringLiteral("pw"), 0});
-    fixture.state().signedInLogin = QStringLiteral("mary");
-    fixture.state().signInKind = QString::fromLatin1(kKindManager);
+    fixture.session().setSignedIn(QString::fromLatin1(kKindManager), QStringLiteral("mary"));
     auto panel = open();
     EXPECT_FALSE(child<QAction>(*panel, "mnuManagers")->isEnabled());
     EXPECT_FALSE(child<QAction>(*panel, "mnuRates")->isEnabled());
@@ -393,8 +392,8 @@ TEST_F(ControlPanelTest, NotesAreKeptPerStationFolder)
 
     test::StationFixture otherStation(true, QStringLiteral("STATION2"));
     otherStation.openDatabase();
-    otherStation.state().signedInLogin = QStringLiteral("administrator");
-    otherStation.state().signInKind = QString::fromLatin1(kKindAdministrator);
+    otherStation.session().setSignedIn(
+        QString::fromLatin1(kKindAdministrator), QStringLiteral("administrator"));
     ControlPanel elsewhere(*otherStation.context);
     elsewhere.activate();
     EXPECT_TRUE(elsewhere.findChild<QTextEdit *>(QStringLiteral("txtNotes"))->toPlainText().isEmpty());

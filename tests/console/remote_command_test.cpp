@@ -1,6 +1,6 @@
 #include "console/remote_command.h"
-#include "platform/fake_prompter.h"
 #include "platform/ports.h"
+#include "support/fake_prompter.h"
 #include "support/ports.h"
 
 #include <QDeadlineTimer>

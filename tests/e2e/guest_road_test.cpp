@@ -2,9 +2,9 @@
 #include "db/recordset.h"
 #include "db/values.h"
 #include "installation.h"
-#include "platform/fake_prompter.h"
 #include "records/rate_tables.h"
 #include "startup/station_context.h"
+#include "support/fake_prompter.h"
 #include "support/ports.h"
 #include "support/recording_navigator.h"
 #include "usage/guest_billing.h"
@@ -30,8 +30,8 @@ struct OperatorStation {
     {
         context.setNavigator(&navigator);
         context.connection().open(install.databaseFile());
-        context.state().signedInLogin = QStringLiteral("administrator");
-        context.state().signInKind = QString::fromLatin1(kKindAdministrator);
+        context.session().setSignedIn(
+            QString::fromLatin1(kKindAdministrator), QStringLiteral("administrator"));
     }
     ~OperatorStation() { context.setNavigator(nullptr); }
 

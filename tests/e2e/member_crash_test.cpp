@@ -1,13 +1,14 @@
 #include "db/connection.h"
 #include "db/recordset.h"
 #include "db/values.h"
+#include "installation.h"
 #include "platform/clock.h"
-#include "platform/fake_prompter.h"
 #include "platform/ports.h"
 #include "platform/registry.h"
 #include "platform/system.h"
 #include "startup/station_context.h"
-#include "installation.h"
+#include "support/fake_clock.h"
+#include "support/fake_prompter.h"
 #include "support/ports.h"
 #include "support/recording_navigator.h"
 #include "usage/member_timer.h"
@@ -117,12 +118,11 @@ TEST_F(MemberCrash, InterruptedPeriodIsAddedOnceAtTheNextStart)
         RecordingNavigator navigator;
         StationContext context(registry, system, prompter, clock);
         context.setNavigator(&navigator);
-        StationState &state = context.state();
-        state.computerName = install.computerName;
-        state.timerBackupFile = QDir(install.path("system")).filePath(QStringLiteral("ScTest.reg"));
-        state.connectionDate = db::shortDateText(clock.today());
-        state.signedInLogin = login;
-        state.signInKind = QString::fromLatin1(kKindMember);
+        StationSession &session = context.session();
+        session.setComputerName(install.computerName);
+        session.setTimerBackupFile(QDir(install.path("system")).filePath(QStringLiteral("ScTest.reg")));
+        session.setConnectionDate(db::shortDateText(clock.today()));
+        session.setSignedIn(QString::fromLatin1(kKindMember), login);
         context.connection().open(install.databaseFile());
         observer.connection.execute(
             QStringLiteral("update client_master set cl_status=1 where cl_login=?"), { login });

@@ -21,8 +21,8 @@ protected:
     void SetUp() override
     {
         connection = &fixture.openDatabase();
-        fixture.state().signedInLogin = QStringLiteral("administrator");
-        fixture.state().signInKind = QString::fromLatin1(kKindAdministrator);
+        fixture.session().setSignedIn(
+            QString::fromLatin1(kKindAdministrator), QStringLiteral("administrator"));
         for (const char *login : { "meena", "ravi" })
             connection->execute(
                 QStringLiteral("insert into manager_master (mg_login, mgpasswd, mg_rdate, mg_name, "
@@ -132,8 +132,7 @@ TEST_F(ManagerWindowTest, ALoginInUseIsRefusedWhenAddingAndWhenEditing)
 TEST_F(ManagerWindowTest, ManagerManagementIsTheAdministratorsOnly)
 {
     for (const char *kind : { kKindAdministrator, kKindManager }) {
-        fixture.state().signInKind = QString::fromLatin1(kind);
-        fixture.state().signedInLogin = QStringLiteral("meena");
+        fixture.session().setSignedIn(QString::fromLatin1(kind), QStringLiteral("meena"));
         ControlPanel panel(*fixture.context);
         panel.load();
         const bool administrator = QLatin1String(kind) == QLatin1String(kKindAdministrator);

@@ -20,8 +20,7 @@ protected:
                                            "cl_duration, cl_amount, cl_paid, cl_status) values (?,?,?,?,?,?,?,?)"),
                             {QStringLiteral("ann"), QStringLiteral("pw"), QStringLiteral("11/01/2026"),
                              QStringLiteral("01/31/2027"), QStringLiteral("10.30"), 500, 200, 0});
-        fixture.state().signedInLogin = QStringLiteral("ann");
-        fixture.state().signInKind = QString::fromLatin1(kKindMember);
+        fixture.session().setSignedIn(QString::fromLatin1(kKindMember), QStringLiteral("ann"));
     }
 
     void addUsage(int hours, int minutes)

@@ -24,8 +24,8 @@ protected:
     void SetUp() override
     {
         connection = &fixture.openDatabase();
-        fixture.state().signedInLogin = QStringLiteral("administrator");
-        fixture.state().signInKind = QString::fromLatin1(kKindAdministrator);
+        fixture.session().setSignedIn(
+            QString::fromLatin1(kKindAdministrator), QStringLiteral("administrator"));
     }
 
     void addMember(const QString &login, const QString &duration, int amount = 500)
@@ -271,7 +271,7 @@ TEST_F(MemberWindowTest, ChangesInProgressHoldTheUpdateTabAndTheWindow)
 TEST_F(MemberWindowTest, ControlPanelHidesWhileTheWindowIsOpen)
 {
     for (const char *kind : { kKindAdministrator, kKindManager }) {
-        fixture.state().signInKind = QString::fromLatin1(kind);
+        fixture.session().setSignedIn(QString::fromLatin1(kind), fixture.state().signedInLogin);
         ControlPanel panel(*fixture.context);
         panel.load();
         panel.show();

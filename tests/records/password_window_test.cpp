@@ -33,8 +33,7 @@ protected:
 
     void signIn(const char *kind, const char *login)
     {
-        fixture.state().signInKind = QString::fromLatin1(kind);
-        fixture.state().signedInLogin = QString::fromLatin1(login);
+        fixture.session().setSignedIn(QString::fromLatin1(kind), QString::fromLatin1(login));
     }
 
     static QLineEdit *box(QWidget *window, const char *name)

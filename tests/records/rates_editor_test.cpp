@@ -25,8 +25,8 @@ protected:
     void SetUp() override
     {
         connection = &fixture.openDatabase();
-        fixture.state().signedInLogin = QStringLiteral("administrator");
-        fixture.state().signInKind = QString::fromLatin1(kKindAdministrator);
+        fixture.session().setSignedIn(
+            QString::fromLatin1(kKindAdministrator), QStringLiteral("administrator"));
     }
 
     /// Every row of a class's table: columns 0, 3 to 6 and 9.

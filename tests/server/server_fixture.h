@@ -3,9 +3,10 @@
 #include "db/connection.h"
 #include "db/recordset.h"
 #include "platform/clock.h"
-#include "platform/fake_prompter.h"
 #include "platform/system.h"
 #include "server_context.h"
+#include "support/fake_clock.h"
+#include "support/fake_prompter.h"
 #include "support/station_fixture.h"
 
 #include <QCoreApplication>

@@ -1,11 +1,12 @@
 #pragma once
 
 #include "platform/clock.h"
-#include "platform/fake_prompter.h"
 #include "platform/registry.h"
 #include "platform/system.h"
 #include "startup/connection_window.h"
 #include "startup/station_context.h"
+#include "support/fake_clock.h"
+#include "support/fake_prompter.h"
 #include "support/recording_navigator.h"
 #include "support/station_fixture.h"
 

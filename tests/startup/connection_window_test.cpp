@@ -320,7 +320,7 @@ TEST(ConnectionWindow, ReconnectingClosesTheOldConnectionAndOpensTheNewOne)
     ASSERT_TRUE(f.context->connection().isOpen());
 
     // The lock screen lost the database and sent the station back here.
-    f.context->state().reconnecting = true;
+    f.context->session().setReconnecting(true);
     f.navigator.calls.clear();
     responder.reply = second.toLocal8Bit();
     f.window->show();

@@ -37,11 +37,11 @@ StationFixture::StationFixture(bool setUpKeys, const QString &computerName)
         SystemSettings::simulated(computerName, folders.systemFolder(), folders.programFolder()));
     context = std::make_unique<StationContext>(*registry, *system, prompter, clock);
     context->setNavigator(&navigator);
-    StationState &s = context->state();
-    s.computerName = computerName;
-    s.timerBackupFile = QDir(folders.systemFolder()).filePath(QStringLiteral("ScTest.reg"));
-    s.connectionDate = db::shortDateText(clock.today());
-    s.stationAddress = QStringLiteral("127.0.0.1");
+    StationSession &s = context->session();
+    s.setComputerName(computerName);
+    s.setTimerBackupFile(QDir(folders.systemFolder()).filePath(QStringLiteral("ScTest.reg")));
+    s.setConnectionDate(db::shortDateText(clock.today()));
+    s.setStationAddress(QStringLiteral("127.0.0.1"));
     if (setUpKeys) {
         registry->regcreatekey(RegRoot::CurrentUser, QString::fromLatin1(kServerKey));
         registry->regcreatekey(RegRoot::CurrentUser, QString::fromLatin1(kTimersKey));
@@ -62,8 +62,8 @@ db::Connection &StationFixture::openDatabase()
 {
     const QString file = folders.databaseFile();
     context->connection().open(file);
-    context->state().databaseLocation = file;
-    context->state().provider = QStringLiteral("Microsoft Jet 4.0 OLE DB Provider");
+    context->session().setDatabaseLocation(file);
+    context->session().setProvider(QStringLiteral("Microsoft Jet 4.0 OLE DB Provider"));
     return context->connection();
 }
 

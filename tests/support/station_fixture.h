@@ -2,10 +2,11 @@
 
 #include "db/connection.h"
 #include "platform/clock.h"
-#include "platform/fake_prompter.h"
 #include "platform/registry.h"
 #include "platform/system.h"
 #include "startup/station_context.h"
+#include "support/fake_clock.h"
+#include "support/fake_prompter.h"
 #include "support/recording_navigator.h"
 
 #include <QString>
@@ -59,10 +60,10 @@ public:
     /// The administrator signed in, as the lock screen leaves it before the control panel opens.
     void signInAdministrator()
     {
-        state().signedInLogin = QStringLiteral("administrator");
-        state().signInKind = QString::fromLatin1(kKindAdministrator);
+        session().setSignedIn(QString::fromLatin1(kKindAdministrator), QStringLiteral("administrator"));
     }
-    StationState &state() { return context->state(); }
+    const StationState &state() const { return context->state(); }
+    StationSession &session() { return context->session(); }
 };
 
 } // namespace vorlane::test

@@ -126,8 +126,7 @@ TEST_F(BillingFault, AReadOnlyDatabaseRefusesCustomersAndSaysWhy)
     EXPECT_TRUE(f.navigator.calls.isEmpty()) << "no guest is timed who cannot be billed";
 
     // The operator sees it in this station's control panel.
-    f.state().signedInLogin = QStringLiteral("administrator");
-    f.state().signInKind = QString::fromLatin1(kKindAdministrator);
+    f.session().setSignedIn(QString::fromLatin1(kKindAdministrator), QStringLiteral("administrator"));
     ControlPanel panel(*f.context);
     panel.refresh();
     auto *list = panel.findChild<QTreeWidget *>(QStringLiteral("lv"));

@@ -31,8 +31,7 @@ protected:
             { 10, 18, 25, 30 });
         connection->execute(QStringLiteral("insert into machine_master2 (machinename) values (?)"),
             { f.state().computerName });
-        f.state().signedInLogin = QStringLiteral("guest");
-        f.state().signInKind = QStringLiteral("gust");
+        f.session().setSignedIn(QStringLiteral("gust"), QStringLiteral("guest"));
     }
 
     void set(const QString &name, const QVariant &value, int type = REG_SZ)

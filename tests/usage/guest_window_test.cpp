@@ -54,7 +54,7 @@ TEST_F(GuestStation, MinimisingByAnyMeansUsesTheTrayIcon)
     EXPECT_FALSE(timer->trayIconShown());
     timer->lbltmr2_Click();
 
-    f.state().signedInLogin = QStringLiteral("a_very_long_login_name_of_forty_chars_xx");
+    f.session().setSignedIn(f.state().signInKind, QStringLiteral("a_very_long_login_name_of_forty_chars_xx"));
     EXPECT_EQ(start()->trayTip().size(), 63) << "the notification area takes 63 characters";
 }
 
@@ -84,7 +84,7 @@ TEST_F(GuestStation, MessageIndicatorAboutAndQuickLaunch)
     ASSERT_TRUE(writeStationText(program, QStringLiteral("#!/bin/sh\n")));
     ASSERT_TRUE(writeStationText(QDir(f.folders.systemFilesFolder()).filePath(QStringLiteral("programs.log")),
         QStringLiteral("/nowhere/gone | Gone\r\n") + program + QStringLiteral(" | Text editor\r\n")));
-    f.state().pendingMessage = QStringLiteral("cleared when the period starts");
+    f.session().setPendingMessage(QStringLiteral("cleared when the period starts"));
     auto timer = start();
     EXPECT_TRUE(f.state().pendingMessage.isEmpty());
 
@@ -103,7 +103,7 @@ TEST_F(GuestStation, MessageIndicatorAboutAndQuickLaunch)
     TextButton *indicator = label(*timer, "Label5");
     tick(*timer, 1);
     EXPECT_FALSE(indicator->isVisibleTo(timer.get()));
-    f.state().pendingMessage = QStringLiteral("Your time is nearly up");
+    f.session().setPendingMessage(QStringLiteral("Your time is nearly up"));
     tick(*timer, 1);
     EXPECT_TRUE(indicator->isVisibleTo(timer.get()));
     QTest::mouseClick(indicator, Qt::LeftButton);

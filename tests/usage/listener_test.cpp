@@ -133,7 +133,11 @@ protected:
         , system(systemSettings(), nav.calls)
         , context(*fx.registry, system, fx.prompter, fx.clock)
     {
-        context.state() = fx.state();
+        StationSession &session = context.session();
+        session.setComputerName(fx.state().computerName);
+        session.setTimerBackupFile(fx.state().timerBackupFile);
+        session.setConnectionDate(fx.state().connectionDate);
+        session.setStationAddress(fx.state().stationAddress);
         context.setNavigator(&nav);
         nav.context = &context;
         EXPECT_TRUE(sender.bind().ok());
@@ -198,7 +202,7 @@ protected:
 TEST_F(ListenerTest, MessageTakesTheTextAfterTheCode)
 {
     nav.loadListener();
-    context.state().pendingMessage = QStringLiteral("older");
+    context.session().setPendingMessage(QStringLiteral("older"));
 
     ASSERT_TRUE(serve(QStringLiteral("1")));
     EXPECT_EQ(context.state().pendingMessage, QString());
@@ -220,7 +224,7 @@ TEST_F(ListenerTest, EmptyAndUnknownDatagramsChangeNothingButRenew)
     nav.loadListener();
     LockScreen lock(context);
     nav.lock = &lock;
-    context.state().pendingMessage = QStringLiteral("kept");
+    context.session().setPendingMessage(QStringLiteral("kept"));
 
     for (const QString &payload :
         { QString(), QStringLiteral("7"), QStringLiteral("x9"), QStringLiteral(" 1hi") })
@@ -245,13 +249,13 @@ TEST_F(ListenerTest, GuestSignInFillsTheLockScreenOnlyWhileNobodyIsSignedIn)
     if (!lock.txtlog() || !lock.txtpas() || !lock.optchoice(2))
         GTEST_SKIP() << "the lock screen offers no sign-in controls yet";
 
-    context.state().signInKind = QString::fromLatin1(kKindMember);
+    context.session().setSignedIn(QString::fromLatin1(kKindMember), context.state().signedInLogin);
     ASSERT_TRUE(serve(QStringLiteral("4")));
     EXPECT_EQ(lock.txtlog()->text(), QString());
     EXPECT_FALSE(nav.calls.contains(QStringLiteral("showGuestTimer")));
     EXPECT_EQ(context.state().signInKind, QString::fromLatin1(kKindMember));
 
-    context.state().signInKind.clear();
+    context.session().setSignedIn(QString(), context.state().signedInLogin);
     ASSERT_TRUE(serve(QStringLiteral("4")));
     EXPECT_TRUE(lock.optchoice(2)->isChecked());
     EXPECT_EQ(lock.txtlog()->text(), QStringLiteral("guest"));
@@ -284,13 +288,13 @@ TEST_F(ListenerTest, ShutdownOnlyWhileNobodyOrStaffIsSignedIn)
     nav.loadListener();
 
     for (const char *kind : { kKindGuest, kKindMember }) {
-        context.state().signInKind = QString::fromLatin1(kind);
+        context.session().setSignedIn(QString::fromLatin1(kind), context.state().signedInLogin);
         ASSERT_TRUE(serve(QStringLiteral("9")));
         EXPECT_TRUE(nav.calls.isEmpty()) << kind << ": " << qPrintable(nav.calls.join(u','));
     }
 
     // Idle: the lock screen goes first, then a forced shutdown.
-    context.state().signInKind.clear();
+    context.session().setSignedIn(QString(), context.state().signedInLogin);
     ASSERT_TRUE(serve(QStringLiteral("9")));
     EXPECT_EQ(nav.calls,
         (QStringList { QStringLiteral("unloadLockScreen"), QStringLiteral("ShutdownComputer forced") }));
@@ -305,7 +309,7 @@ TEST_F(ListenerTest, ShutdownOnlyWhileNobodyOrStaffIsSignedIn)
     // The administrator without a control panel to close: the shutdown still goes ahead.
     nav.calls.clear();
     system.version = QStringLiteral(" 5.1");
-    context.state().signInKind = QString::fromLatin1(kKindAdministrator);
+    context.session().setSignedIn(QString::fromLatin1(kKindAdministrator), context.state().signedInLogin);
     ASSERT_TRUE(serve(QStringLiteral("9")));
     EXPECT_EQ(nav.calls, QStringList { QStringLiteral("ShutdownComputer forced") });
 }
@@ -320,8 +324,7 @@ TEST_F(ListenerTest, ShutdownClosesTheManagersControlPanelFirst)
     }
     panel->show();
     nav.panel = panel;
-    context.state().signInKind = QString::fromLatin1(kKindManager);
-    context.state().signedInLogin = QStringLiteral("boss");
+    context.session().setSignedIn(QString::fromLatin1(kKindManager), QStringLiteral("boss"));
 
     ASSERT_TRUE(serve(QStringLiteral("9")));
     ASSERT_FALSE(nav.calls.isEmpty());
@@ -335,7 +338,7 @@ TEST_F(ListenerTest, OnlyThisComputerAndRegisteredStationsAreObeyed)
     // Nothing on this computer counts as local: the loopback sender is a stranger.
     nav.localAddresses = { QHostAddress(QStringLiteral("192.0.2.7")) };
     nav.loadListener();
-    context.state().pendingMessage = QStringLiteral("kept");
+    context.session().setPendingMessage(QStringLiteral("kept"));
 
     // No station list to check against (database closed): dropped.
     ASSERT_TRUE(serve(QStringLiteral("1closed")));

@@ -221,7 +221,7 @@ TEST_F(LockScreenBookkeeping, AnOpenPeriodIsClosedOnceEvenWithoutTheDatabase)
 
 TEST_F(LockScreenBookkeeping, ANewStationIsRegisteredWithBlanksAndToday)
 {
-    fixture.state().stationAddress = QStringLiteral("192.168.1.20");
+    fixture.session().setStationAddress(QStringLiteral("192.168.1.20"));
     fixture.registry->regsetvalue(RegRoot::CurrentUser, QString::fromLatin1(kTimersKey),
         QStringLiteral("RateType"), QStringLiteral("Slot III"), REG_SZ);
     StationBookkeeping bookkeeping(*fixture.context);
@@ -256,7 +256,7 @@ TEST_F(LockScreenBookkeeping, AKnownStationIsRefreshedWithTheLastUsage)
             rs.setField(i, stale[i]);
         rs.update();
     }
-    fixture.state().stationAddress = QStringLiteral("192.168.1.20");
+    fixture.session().setStationAddress(QStringLiteral("192.168.1.20"));
     setText("UserId", QStringLiteral("guest"));
     setText("Date", QStringLiteral("12/07/2026"));
     setText("LoginTime", QStringLiteral("2:00:00 PM"));

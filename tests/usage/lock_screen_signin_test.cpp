@@ -81,10 +81,10 @@ protected:
 
 TEST_F(LockScreenSignIn, ActivationClearsTheStationAndLocksIt)
 {
-    StationState &state = fixture.state();
-    state.signedInLogin = QStringLiteral("old");
-    state.signInKind = QString::fromLatin1(kKindMember);
-    state.pendingMessage = QStringLiteral("hello");
+    StationSession &session = fixture.session();
+    const StationState &state = fixture.state();
+    session.setSignedIn(QString::fromLatin1(kKindMember), QStringLiteral("old"));
+    session.setPendingMessage(QStringLiteral("hello"));
     lock->txtlog()->setText(QStringLiteral("left over"));
     lock->txtpas()->setText(QStringLiteral("pw"));
     const QString key = QString::fromLatin1(kTimersKey);
@@ -257,7 +257,7 @@ TEST_F(LockScreenSignIn, EachKindIsHandedToItsWindow)
         SCOPED_TRACE(c.login.toStdString());
         lock->show();
         lock->activate();
-        fixture.state().slotExpired = true;
+        fixture.session().setSlotExpired(true);
         fixture.navigator.calls.clear();
         const qsizetype actionsBefore = fixture.system->actions().size();
 
@@ -401,7 +401,7 @@ TEST_F(LockScreenSignIn, TheExpiryNoticeBlinksUntilTheNextSignIn)
     lock->stimer1_Timer();
     EXPECT_TRUE(notice->isHidden());
 
-    fixture.state().slotExpired = true;
+    fixture.session().setSlotExpired(true);
     lock->stimer1_Timer();
     const bool first = notice->isHidden();
     lock->stimer1_Timer();

@@ -48,7 +48,7 @@ TEST_F(MemberStation, ExpiryGoesByTheDateOfConnectingNotTheClock)
 {
     // Connected yesterday, the clock has passed midnight onto the expiry date: still valid.
     setAccount(QStringLiteral("cl_edate"), QStringLiteral("12/08/2026"));
-    f.state().connectionDate = QStringLiteral("12/07/2026");
+    f.session().setConnectionDate(QStringLiteral("12/07/2026"));
     auto timer = start();
     tick(*timer, 120);
     EXPECT_FALSE(timer->isLoggingOut());
@@ -58,7 +58,7 @@ TEST_F(MemberStation, ExpiryGoesByTheDateOfConnectingNotTheClock)
 
     // An expiry date that cannot be read expires nothing; one in the past does.
     setAccount(QStringLiteral("cl_edate"), QString());
-    f.state().connectionDate = QStringLiteral("12/08/2026");
+    f.session().setConnectionDate(QStringLiteral("12/08/2026"));
     auto unreadable = start();
     tick(*unreadable, 5);
     EXPECT_FALSE(unreadable->isLoggingOut());

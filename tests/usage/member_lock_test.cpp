@@ -1,6 +1,6 @@
 #include "member_test_support.h"
 
-#include "platform/fake_prompter.h"
+#include "support/fake_prompter.h"
 #include "usage/lock_screen.h"
 
 #include <QLabel>

@@ -35,8 +35,7 @@ protected:
             { login, QStringLiteral("pw"), QStringLiteral("01/02/2026"), QStringLiteral("12/08/2027"),
                 QStringLiteral("20"), 500, 200, 1, QStringLiteral("regular. ") });
         setUsed(3, 20);
-        f.state().signedInLogin = login;
-        f.state().signInKind = QStringLiteral("memb");
+        f.session().setSignedIn(QStringLiteral("memb"), login);
     }
 
     /// Sets the member's usage row (creating it when missing).

@@ -27,8 +27,8 @@ using Usage = QList<QPair<qint64, qint64>>;
 
 TEST_F(MemberStation, PeriodStartsInTheRecordAndTheStationRow)
 {
-    f.state().slotExpired = true;
-    f.state().expiryPending = true;
+    f.session().setSlotExpired(true);
+    f.session().setExpiryPending(true);
     connection->execute(QStringLiteral("update machine_master2 set printing=5, total=25"));
     auto timer = start();
 
@@ -95,7 +95,7 @@ TEST_F(MemberStation, TicksCountThePeriodAndTheUsedTime)
     // Until a close request, the period lives in the timer record only.
     EXPECT_EQ(usageRows(), (Usage { { 3, 20 } }));
 
-    f.state().pendingMessage = QStringLiteral("hello");
+    f.session().setPendingMessage(QStringLiteral("hello"));
     tick(*timer, 1);
     EXPECT_TRUE(timer->findChild<QWidget *>(QStringLiteral("Label5"))->isVisibleTo(timer.get()));
 }
@@ -103,7 +103,7 @@ TEST_F(MemberStation, TicksCountThePeriodAndTheUsedTime)
 TEST_F(MemberStation, LogoutClosesThePeriodEverywhere)
 {
     // The usage log carries today's date, the record the date of connecting.
-    f.state().connectionDate = QStringLiteral("12/07/2026");
+    f.session().setConnectionDate(QStringLiteral("12/07/2026"));
     auto timer = start();
     tick(*timer, 5 * 60);
     timer->lbltmr_Click();

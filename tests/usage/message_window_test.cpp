@@ -46,7 +46,7 @@ void flushEvents()
 TEST(MessageWindowTest, ShowsThePendingMessageInItsOwnLook)
 {
     StationFixture fx;
-    fx.state().pendingMessage = QStringLiteral("<b>Back</b> in 5 minutes");
+    fx.session().setPendingMessage(QStringLiteral("<b>Back</b> in 5 minutes"));
     MessageWindow window(*fx.context);
     window.load();
 
@@ -86,7 +86,7 @@ TEST(MessageWindowTest, StaysOnTopOnlyAfterVersion41)
 TEST(MessageWindowTest, ClosesItselfOnTheFirstTickLeavingTheMessagePending)
 {
     StationFixture fx;
-    fx.state().pendingMessage = QStringLiteral("hello");
+    fx.session().setPendingMessage(QStringLiteral("hello"));
     QPointer<MessageWindow> window = new MessageWindow(*fx.context);
     window->setAttribute(Qt::WA_DeleteOnClose);
     window->load();
@@ -109,9 +109,9 @@ TEST(MessageWindowTest, SecondMessageWaitsUntilTheOpenWindowCloses)
     StationFixture fx;
     StationApp app(*fx.context);
 
-    fx.state().pendingMessage = QStringLiteral("first");
+    fx.session().setPendingMessage(QStringLiteral("first"));
     app.showMessageWindow();
-    fx.state().pendingMessage = QStringLiteral("second");
+    fx.session().setPendingMessage(QStringLiteral("second"));
     app.showMessageWindow();
 
     QList<MessageWindow *> open = openMessageWindows();

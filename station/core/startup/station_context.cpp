@@ -14,11 +14,15 @@ StationContext::StationContext(Registry &registry, System &system, Prompter &pro
     , m_system(system)
     , m_prompter(prompter)
     , m_clock(clock)
-    , m_connection(std::make_unique<db::Connection>())
+    , m_session(std::make_unique<StationSession>(*this))
 {
 }
 
-StationContext::~StationContext() = default;
+StationContext::~StationContext()
+{
+    // The pending bill writes through the session's connection: it goes first.
+    m_pendingBill.reset();
+}
 
 PendingBill &StationContext::pendingBill()
 {

@@ -199,7 +199,7 @@ void Listener::dispatch(const QString &command)
     const QString kind = m_context.state().signInKind;
     if (code == remote_command::kMessage) {
         const QString text = command.mid(1);
-        m_context.state().pendingMessage = text;
+        m_context.session().setPendingMessage(text);
         if (!attempt([&] { Q_EMIT messageRequested(text); }))
             qCWarning(lcListener, "the message window could not be shown");
     } else if (code == remote_command::kGuestSignIn) {
@@ -214,23 +214,6 @@ void Listener::dispatch(const QString &command)
         if (!attempt([&] { Q_EMIT shutdownRequested(); }))
             qCWarning(lcListener, "the shutdown failed on its way");
     }
-}
-
-QString Listener::guestPassword(db::Connection &connection)
-{
-    try {
-        db::Recordset guest(connection,
-            QStringLiteral("select cl_passwd from client_master where cl_login like ?"),
-            { QStringLiteral("guest") });
-        if (!guest.eof()) {
-            const QVariant password = guest.field(0);
-            return password.isNull() ? QString() : password.toString();
-        }
-    } catch (const std::exception &error) {
-        // The sign-in goes ahead with an empty password and fails there.
-        qCWarning(lcListener, "the guest password could not be read: %s", error.what());
-    }
-    return QString();
 }
 
 } // namespace vorlane

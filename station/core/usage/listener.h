@@ -61,9 +61,6 @@ public:
     /// Batches after which the listener was renewed.
     int renewals() const { return m_renewals; }
 
-    /// The password every guest signs in with; "" when the guest row cannot be read.
-    static QString guestPassword(db::Connection &connection);
-
 Q_SIGNALS:
     /// "1": the pending administrator message is now `text`; show it.
     void messageRequested(const QString &text);

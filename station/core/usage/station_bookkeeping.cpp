@@ -164,9 +164,9 @@ void StationBookkeeping::saverecord(qint64 amount, const QString &date)
 
 void StationBookkeeping::addmachine()
 {
-    StationState &state = m_context.state();
+    const StationState &state = m_context.state();
     TimerRecord record(m_context.registry(), state.timerBackupFile);
-    attempt([&] { state.rateClass = record.rateType(); });
+    attempt([&] { m_context.session().setRateClass(record.rateType()); });
 
     // Any failure here ends the registration quietly; the station stays locked either way.
     attempt([&] {
@@ -204,11 +204,11 @@ void StationBookkeeping::addmachine()
 
 void StationBookkeeping::checkBilling()
 {
-    StationState &state = m_context.state();
     QString why;
-    state.billingProblem.clear();
+    QString problem;
     if (m_context.connection().isOpen() && !PeriodLedger::canWrite(m_context.connection(), &why))
-        state.billingProblem = why.isEmpty() ? QStringLiteral("the database refuses to be written") : why;
+        problem = why.isEmpty() ? QStringLiteral("the database refuses to be written") : why;
+    m_context.session().setBillingProblem(problem);
 }
 
 void StationBookkeeping::delmachine()

@@ -51,17 +51,6 @@ const char *const kHeaders[ControlPanel::ColumnCount] = {
     "S. No.", "Computer ", "User", "Date", "Login Time", "Total Time", "Rate Type", "Status",
     "Surfing ", "Printing", "Snacks", "Cold Drinks", "Accessories", "Others", "Total Amount"};
 
-// Field of "Select * from machine_master2" shown in each list column after the serial number.
-constexpr int kFieldOfColumn[ControlPanel::ColumnCount] = {-1, 4, 1, 8, 2, 7, 9, 5, 6, 10, 11, 12, 13, 14, 15};
-
-QString cellText(const QVariant &value)
-{
-    if (value.isNull())
-        return {};
-    if (value.typeId() == QMetaType::Double)
-        return QString::number(value.toDouble(), 'g', 15);
-    return value.toString();
-}
 
 QAction *addItem(QMenu *menu, const char *name, const char *caption, const char *shortcut = nullptr)
 {
@@ -77,6 +66,7 @@ QAction *addItem(QMenu *menu, const char *name, const char *caption, const char 
 ControlPanel::ControlPanel(StationContext &context, QWidget *parent)
     : QMainWindow(parent)
     , m_context(context)
+    , m_console(context)
 {
     setObjectName(QStringLiteral("frmadmnctr"));
     setWindowTitle(QStringLiteral("Vorlane Control Panel"));
@@ -372,43 +362,15 @@ void ControlPanel::load()
         m_context.prompter().inform(bound.description, MessageIcon::Exclamation, QString::fromLatin1(kErrorTitle));
     }
 
-    markSignedIn();
+    m_console.markSignedIn();
+    // A remote shutdown under staff closes the panel first (and with it the program).
+    connect(&m_context.session(), &StationSession::staffCloseRequested, this, &ControlPanel::mnuClose_Click,
+        Qt::UniqueConnection);
     if (!isAdministrator()) {
         m_managersAction->setEnabled(false);
         m_ratesAction->setEnabled(false);
     }
     m_closeProgram = false;
-}
-
-void ControlPanel::markSignedIn()
-{
-    try {
-        if (isAdministrator())
-            m_signIn.open(m_context.connection(), QStringLiteral("Select ad_status from Admnlog_master"));
-        else
-            m_signIn.open(m_context.connection(),
-                          QStringLiteral("Select mg_status from manager_master where mg_login=?"),
-                          {m_context.state().signedInLogin});
-        if (!m_signIn.eof()) {
-            m_signIn.setField(0, 1);
-            m_signIn.update();
-        }
-    } catch (const db::Error &) {
-        // The status stays as it was; the control panel opens all the same.
-    }
-}
-
-void ControlPanel::releaseSignIn()
-{
-    try {
-        if (m_signIn.isOpen() && !m_signIn.eof()) {
-            m_signIn.setField(0, 0);
-            m_signIn.update();
-        }
-    } catch (const db::Error &) {
-        // The server's activation frees an account left marked in use.
-    }
-    m_signIn.close();
 }
 
 void ControlPanel::activate()
@@ -436,33 +398,11 @@ void ControlPanel::refresh()
     m_guestCount->clear();
     m_guestCash->clear();
     QList<QTreeWidgetItem *> items;
-    try {
-        db::Recordset rows(m_context.connection(), QStringLiteral("Select * from machine_master2"));
-        for (qint64 serial = 1; !rows.eof(); rows.moveNext(), ++serial) {
-            auto *item = new QTreeWidgetItem;
-            items << item;
-            item->setText(SerialColumn, QString::number(serial));
-            item->setData(SerialColumn, Qt::UserRole, QStringLiteral("key") + QString::number(serial));
-            for (int column = ComputerColumn; column < ColumnCount; ++column) {
-                const int field = kFieldOfColumn[column];
-                if (field >= rows.fieldCount())
-                    continue;
-                const QVariant value = rows.field(field);
-                if (column == StatusColumn) {
-                    bool ok = false;
-                    const double status = db::toDouble(value, &ok);
-                    item->setText(column, ok && status == 0 ? QStringLiteral("Idle") : QStringLiteral("Online"));
-                    // This station found at registration that it cannot write the database.
-                    if (!m_context.state().billingProblem.isEmpty()
-                        && item->text(ComputerColumn).trimmed() == m_context.state().computerName)
-                        item->setText(column, QStringLiteral("Cannot bill"));
-                } else {
-                    item->setText(column, cellText(value));
-                }
-            }
-        }
-    } catch (const db::Error &) {
-        // A list that cannot be read stays as far as it got; "Refresh" tries again.
+    const QList<QStringList> rows = m_console.stations();
+    for (const QStringList &cells : rows) {
+        auto *item = new QTreeWidgetItem(cells);
+        item->setData(SerialColumn, Qt::UserRole, QStringLiteral("key") + cells.at(SerialColumn));
+        items << item;
     }
     m_list->addTopLevelItems(items);
     fillSummary();
@@ -470,16 +410,9 @@ void ControlPanel::refresh()
 
 void ControlPanel::fillSummary()
 {
-    try {
-        db::Recordset today(m_context.connection(),
-                            QStringLiteral("select gt_number,gt_charge from guest_trans where rtrim(gt_date)=DateValue(?)"),
-                            {db::formatDate(m_context.clock().today())});
-        if (!today.eof()) {
-            m_guestCount->setText(cellText(today.field(0)));
-            m_guestCash->setText(cellText(today.field(1)));
-        }
-    } catch (const db::Error &) {
-        // The summary stays empty.
+    if (const auto today = m_console.todaysGuests()) {
+        m_guestCount->setText(today->count);
+        m_guestCash->setText(today->cash);
     }
 }
 
@@ -554,21 +487,9 @@ void ControlPanel::cmdSave_Click()
                                         MessageIcon::Exclamation, QString::fromLatin1(kTitle));
             return;
         }
-        QVariantList amounts;
-        for (const double amount : charges->amounts)
-            amounts << amount;
-        amounts << charges->total;
         try {
-            db::Recordset row(m_context.connection(),
-                              QStringLiteral("Select printing,snacks,cold,acce,others,total from machine_master2 "
-                                             "where machinename=?"),
-                              {m_selection.computer});
-            if (!row.eof()) {
-                for (int i = 0; i < amounts.size(); ++i)
-                    row.setField(i, amounts.at(i));
-                row.update();
+            if (m_console.saveCharges(m_selection.computer, *charges))
                 m_total->setText(totalText(charges->total));
-            }
         } catch (const db::Error &error) {
             m_context.prompter().inform(error.description(), MessageIcon::Exclamation, QString::fromLatin1(kErrorTitle));
         }
@@ -592,12 +513,7 @@ void ControlPanel::Command2_Click()
                                     QString::fromLatin1(kTitle));
         return;
     }
-    if (m_command == QLatin1String("Send Message"))
-        m_payload = remote_command::messagePayload(m_message->text());
-    else if (m_command == QLatin1String("Login Guest"))
-        m_payload = remote_command::guestSignInPayload();
-    else if (m_command == QLatin1String("Shutdown"))
-        m_payload = remote_command::shutdownPayload();
+    m_payload = StationConsole::commandPayload(m_command, m_message->text(), m_payload);
     if (m_selection.computer.isEmpty()) {
         m_context.prompter().inform(QStringLiteral("Select a Computer"), MessageIcon::Information,
                                     QString::fromLatin1(kTitle));
@@ -623,25 +539,15 @@ void ControlPanel::clearSelection()
     m_commands->setCurrentItem(nullptr);
 }
 
-QString ControlPanel::notesFile() const
-{
-    return QDir(m_context.systemFilesFolder()).filePath(QStringLiteral("Notes.txt"));
-}
-
 void ControlPanel::loadNotes()
 {
-    const QString file = notesFile();
-    if (!ensureStationTextFile(file))
-        return;
-    bool ok = false;
-    const QString text = readStationText(file, &ok);
-    if (ok && !text.isEmpty())
-        m_notes->setPlainText(text);
+    if (const auto text = m_console.loadNotes())
+        m_notes->setPlainText(*text);
 }
 
 void ControlPanel::Command4_Click()
 {
-    if (!writeStationText(notesFile(), m_notes->toPlainText()))
+    if (!m_console.saveNotes(m_notes->toPlainText()))
         m_context.prompter().inform(QStringLiteral("The notes could not be saved."), MessageIcon::Exclamation,
                                     QString::fromLatin1(kErrorTitle));
 }
@@ -716,7 +622,7 @@ void ControlPanel::closeEvent(QCloseEvent *event)
     if (m_unloaded)
         return;
     m_unloaded = true;
-    releaseSignIn();
+    m_console.releaseSignIn();
     m_context.system().showTrayClock();
     if (m_closeProgram)
         m_context.navigator().unloadLockScreen();

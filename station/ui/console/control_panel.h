@@ -1,6 +1,6 @@
 #pragma once
 
-#include "db/recordset.h"
+#include "console/station_console.h"
 
 #include <QMainWindow>
 #include <QPointer>
@@ -39,7 +39,7 @@ struct StationSelection {
 class ControlPanel : public QMainWindow {
     Q_OBJECT
 public:
-    /// Columns of the station list `lv`.
+    /// Columns of the station list `lv`, the cells of `StationConsole::stations`.
     enum Column {
         SerialColumn,
         ComputerColumn,
@@ -58,6 +58,8 @@ public:
         TotalColumn,
         ColumnCount
     };
+    static_assert(
+        ColumnCount == StationConsole::kColumnCount && StatusColumn == StationConsole::kStatusColumn);
 
     explicit ControlPanel(StationContext &context, QWidget *parent = nullptr);
     ~ControlPanel() override;
@@ -109,10 +111,7 @@ private:
     void fillSummary();
     void loadNotes();
     void clearSelection();
-    void markSignedIn();
-    void releaseSignIn();
     bool isAdministrator() const;
-    QString notesFile() const;
     void openDateTimeSettings();
     /// Shows a window opened from the menus, hiding the control panel first when
     /// `hidePanel`; when that window closes the control panel comes back to the
@@ -124,7 +123,7 @@ private:
 
     StationContext &m_context;
     RemoteCommandSender *m_sender = nullptr;
-    db::Recordset m_signIn;
+    StationConsole m_console;
     bool m_closeProgram = false;
     bool m_unloaded = false;
     StationSelection m_selection;

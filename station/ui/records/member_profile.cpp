@@ -110,59 +110,28 @@ QString MemberProfile::usageText(qint64 hours, qint64 minutes)
 
 void MemberProfile::load()
 {
-    const QString login = m_context.state().signedInLogin;
-    db::Connection &connection = m_context.connection();
-    try {
-        m_account.open(connection,
-                       QStringLiteral("select cl_duration,cl_amount,cl_paid,cl_edate,cl_status,cl_sdate "
-                                      "from client_master where cl_login=?"),
-                       {login});
-    } catch (const db::Error &) {
-        m_account.close();
-    }
-    try {
-        m_usage.open(connection, QStringLiteral("select * from client_trans where cl_login=?"), {login});
-    } catch (const db::Error &) {
-        m_usage.close();
-    }
-    m_amountLeft = 0;
-    if (m_account.isOpen() && !m_account.eof())
-        m_amountLeft = db::toWholeNumber(m_account.field(1)) - db::toWholeNumber(m_account.field(2));
+    m_account.open(m_context.connection(), m_context.state().signedInLogin);
+    m_amountLeft = m_account.summary().amountLeft;
 }
 
 void MemberProfile::activate()
 {
     raise();
     m_login->setText(m_context.state().signedInLogin);
-    if (m_account.isOpen() && !m_account.eof()) {
-        m_totalTime->setText(m_account.field(0).toString() + QStringLiteral(" hrs."));
-        m_registered->setText(m_account.field(5).toString());
-        m_expiry->setText(m_account.field(3).toString());
+    const MemberAccount::Summary account = m_account.summary();
+    if (account.found) {
+        m_totalTime->setText(account.totalHours + QStringLiteral(" hrs."));
+        m_registered->setText(account.registered);
+        m_expiry->setText(account.expiry);
     }
-    // A member without a usage row has used nothing yet; the member timer creates the row.
-    qint64 hours = 0;
-    qint64 minutes = 0;
-    if (m_usage.isOpen() && !m_usage.eof()) {
-        hours = db::toWholeNumber(m_usage.field(1));
-        minutes = db::toWholeNumber(m_usage.field(2));
-    }
-    m_timeUsed->setText(usageText(hours, minutes));
+    m_timeUsed->setText(usageText(account.usedHours, account.usedMinutes));
     m_amount->setText(QString::number(m_amountLeft));
     m_ok->setFocus();
 }
 
 bool MemberProfile::setStatus(int status)
 {
-    try {
-        if (!m_account.isOpen() || m_account.eof())
-            return false;
-        m_account.setField(4, status);
-        m_account.update();
-        m_account.requery();
-        return true;
-    } catch (const db::Error &) {
-        return false;
-    }
+    return m_account.setStatus(status);
 }
 
 void MemberProfile::Command1_Click()
@@ -203,7 +172,6 @@ void MemberProfile::closeEvent(QCloseEvent *event)
         return;
     m_closed = true;
     m_account.close();
-    m_usage.close();
     attempt([&] {
         StationNavigator &navigator = m_context.navigator();
         if (m_continue) {

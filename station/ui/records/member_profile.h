@@ -1,6 +1,6 @@
 #pragma once
 
-#include "db/recordset.h"
+#include "records/member_account.h"
 
 #include <QWidget>
 
@@ -44,8 +44,7 @@ private:
     bool setStatus(int status);
 
     StationContext &m_context;
-    db::Recordset m_account;
-    db::Recordset m_usage;
+    MemberAccount m_account;
     qint64 m_amountLeft = 0;
     bool m_continue = false;
     bool m_closed = false;

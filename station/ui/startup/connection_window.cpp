@@ -5,6 +5,7 @@
 #include "platform/ports.h"
 #include "startup/database_location.h"
 #include "startup/discovery_exchange.h"
+#include "startup/server_clock.h"
 #include "startup/startup_problem.h"
 #include "startup/station_context.h"
 #include "startup/station_navigator.h"
@@ -114,15 +115,16 @@ bool ConnectionWindow::findServerName()
     }
     // Read back rather than kept from the box: without the key the write was lost
     // and the name is empty, which the send below reports.
-    m_context.state().serverName = registry.regqueryvalue(RegRoot::CurrentUser, key, kServerValue).toString();
+    m_context.session().setServerName(
+        registry.regqueryvalue(RegRoot::CurrentUser, key, kServerValue).toString());
     return true;
 }
 
 bool ConnectionWindow::sendRequest()
 {
-    StationState &state = m_context.state();
-    state.trimmedServerName = state.serverName.trimmed();
-    state.computerName = m_context.system().computerName();
+    // The session keeps the name as stored and the trimmed one the request goes to.
+    m_context.session().setComputerName(m_context.system().computerName());
+    const StationState &state = m_context.state();
     if (!m_cws1->send(state.trimmedServerName, state.computerName)) {
         giveUp(kNotReachable);
         return false;
@@ -138,13 +140,13 @@ void ConnectionWindow::cws1_DataArrival(const QString &reply)
     m_timer1->stop();
     m_replied = true;
 
-    StationState &state = m_context.state();
+    const StationState &state = m_context.state();
     const std::optional<QString> location = buildDatabaseLocation(state.serverName, reply);
     if (!location) {
         giveUp(kNotReachable);
         return;
     }
-    state.databaseLocation = *location;
+    m_context.session().setDatabaseLocation(*location);
     OpenSystemDatabase();
 }
 
@@ -152,8 +154,7 @@ void ConnectionWindow::cws1_Error()
 {
     m_context.prompter().inform(QStringLiteral("Connection with the server could not be established"),
         MessageIcon::Critical, kConnectionTitle);
-    m_context.state().serverName.clear();
-    m_context.state().trimmedServerName.clear();
+    m_context.session().setServerName(QString());
     forgetServer();
 }
 
@@ -168,13 +169,14 @@ void ConnectionWindow::Timer1_Timer()
 
 void ConnectionWindow::OpenSystemDatabase()
 {
-    StationState &state = m_context.state();
+    StationSession &session = m_context.session();
+    const StationState &state = session.state();
     QString file;
     bool opened = false;
     QString problem;
     try {
-        state.reconnecting = false;
-        state.provider = QString::fromLatin1(kDatabaseProvider);
+        session.setReconnecting(false);
+        session.setProvider(QString::fromLatin1(kDatabaseProvider));
         db::Connection &connection = m_context.connection();
         if (connection.isOpen())
             connection.close();
@@ -208,12 +210,12 @@ void ConnectionWindow::OpenSystemDatabase()
 
 void ConnectionWindow::finishConnection()
 {
-    StationState &state = m_context.state();
+    StationSession &session = m_context.session();
     try {
         close();
         SetClockFromServer();
-        state.timerBackupFile = m_context.system().GetSystemDir() + QStringLiteral("/ScTest.reg");
-        state.connectionDate = db::shortDateText(m_context.clock().today());
+        session.setTimerBackupFile(m_context.system().GetSystemDir() + QStringLiteral("/ScTest.reg"));
+        session.setConnectionDate(db::shortDateText(m_context.clock().today()));
         m_context.navigator().showLockScreen();
         m_context.navigator().loadListener();
         qInfo("vorlane: connected to %s; lock screen shown", qPrintable(m_context.connection().fileName()));
@@ -227,43 +229,7 @@ void ConnectionWindow::finishConnection()
 
 void ConnectionWindow::SetClockFromServer()
 {
-    // Columns by position: year, month, day, day of week, hour, minute, second, milliseconds.
-    // The day and the day of week lie in the opposite order in SystemTime.
-    std::array<int, 8> column {};
-    bool complete = false;
-    try {
-        db::Recordset clock(m_context.connection(), QStringLiteral("Select * from server_now"));
-        if (!clock.eof() && clock.fieldCount() >= 8) {
-            complete = true;
-            for (int i = 0; i < 8; ++i) {
-                bool ok = false;
-                const qint64 value = db::toWholeNumber(clock.field(i), &ok);
-                if (!ok || value < std::numeric_limits<qint16>::min()
-                    || value > std::numeric_limits<qint16>::max())
-                    complete = false;
-                else
-                    column[std::size_t(i)] = int(value);
-            }
-        }
-        clock.close();
-    } catch (const std::exception &) {
-        complete = false;
-    }
-    // A missing or partial row must not set the clock to a made-up time.
-    if (!complete || !QDate::isValid(column[0], column[1], column[2])
-        || !QTime::isValid(column[4], column[5], column[6], column[7]))
-        return;
-
-    SystemTime utc;
-    utc.year = column[0];
-    utc.month = column[1];
-    utc.day = column[2];
-    utc.dayOfWeek = column[3];
-    utc.hour = column[4];
-    utc.minute = column[5];
-    utc.second = column[6];
-    utc.milliseconds = column[7];
-    m_context.system().setSystemTime(utc); // a refusal is ignored
+    vorlane::SetClockFromServer(m_context.connection(), m_context.system());
 }
 
 void ConnectionWindow::closeEvent(QCloseEvent *event)

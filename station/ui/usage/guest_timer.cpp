@@ -2,6 +2,7 @@
 
 #include "db/values.h"
 #include "platform/attempt.h"
+#include "platform/log.h"
 #include "startup/station_context.h"
 #include "startup/station_navigator.h"
 #include "usage/pending_bill.h"
@@ -50,15 +51,14 @@ GuestTimer::~GuestTimer() = default;
 
 bool GuestTimer::canPrice(StationContext &context, QString *why, bool *databaseError)
 {
-    TimerRecord record(context.registry(), context.state().timerBackupFile);
-    return loadRates(context.connection(), record.rateType(), why, databaseError).has_value();
+    return context.session().canPriceGuest(why, databaseError);
 }
 
 void GuestTimer::load()
 {
     if (m_loaded)
         return;
-    StationState &state = m_context.state();
+    const StationState &state = m_context.state();
     // The rates are read before anything is written: a period that cannot be priced
     // is never started, so it can never be billed at 0.
     const QString rateClass = m_record.rateType();
@@ -74,15 +74,14 @@ void GuestTimer::load()
     m_mode = SaveMode::Running;
 
     m_timeLimit = m_record.timeLimit();
-    state.rateClass = rateClass;
+    m_context.session().startGuestPeriod(rateClass);
 
     try {
         openStationRow(m_stationRow, m_context.connection(), state.computerName);
-    } catch (const db::Error &) {
+    } catch (const db::Error &error) {
         // Opened again at the logout; a missing row is never created here.
+        qCInfo(lcUsage, "the station row opens at the logout instead: %s", error.what());
     }
-
-    state.pendingMessage.clear();
 
     m_billing.setRates(*rates);
     if (isContinued())
@@ -141,7 +140,8 @@ void GuestTimer::activate()
     m_activated = true;
     try {
         updmachine();
-    } catch (const db::Error &) {
+    } catch (const db::Error &error) {
+        qCWarning(lcUsage, "the station row is not written at the start: %s", error.what());
     }
     m_savedCleanly = true;
     m_check1->setVisible(m_context.system().versionNumber() >= 4.1);
@@ -161,7 +161,8 @@ void GuestTimer::Timer1_Timer()
     try {
         // The record keeps what was shown before this tick.
         savetimer();
-    } catch (const std::exception &) {
+    } catch (const std::exception &error) {
+        qCWarning(lcUsage, "the timer record misses this tick: %s", error.what());
     }
     const QString elapsed = m_billing.counters().text();
     m_lbltimer2->setText(elapsed);
@@ -209,7 +210,8 @@ void GuestTimer::lbltmr2_Click()
     m_mode = SaveMode::End;
     try {
         savetimer();
-    } catch (const std::exception &) {
+    } catch (const std::exception &error) {
+        qCWarning(lcUsage, "the timer record misses the logout: %s", error.what());
     }
 
     // The record describes the ended period before the bill is written: a crash
@@ -232,7 +234,8 @@ void GuestTimer::lbltmr2_Click()
     unloadWindow();
     try {
         m_context.navigator().showLockScreen();
-    } catch (const std::exception &) {
+    } catch (const std::exception &error) {
+        qCWarning(lcUsage, "the lock screen is not shown after the logout: %s", error.what());
     }
 }
 
@@ -243,7 +246,7 @@ void GuestTimer::Combo1_Click()
 
 void GuestTimer::updmachine()
 {
-    StationState &state = m_context.state();
+    const StationState &state = m_context.state();
     if (!m_stationRow.isOpen())
         openStationRow(m_stationRow, m_context.connection(), state.computerName);
     StationRowValues values;
@@ -280,10 +283,7 @@ bool GuestTimer::saveguest()
 
 void GuestTimer::publishCounters()
 {
-    StationState &state = m_context.state();
-    state.hours = m_billing.hours();
-    state.minutes = m_billing.minutes();
-    state.seconds = m_billing.seconds();
+    m_context.session().tickPeriod(m_billing.hours(), m_billing.minutes(), m_billing.seconds());
 }
 
 QString GuestTimer::usageLogDate() const

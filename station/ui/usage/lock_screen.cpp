@@ -1,12 +1,10 @@
 #include "usage/lock_screen.h"
 
 #include "config/advertisement.h"
-#include "db/values.h"
 #include "platform/attempt.h"
 #include "startup/station_context.h"
 #include "startup/station_navigator.h"
 #include "startup/timer_record.h"
-#include "usage/guest_timer.h"
 #include "usage/pending_bill.h"
 #include "usage/sign_in_lookup.h"
 #include "usage/station_address.h"
@@ -30,8 +28,6 @@
 #include <QTimer>
 #include <QVBoxLayout>
 #include <QWindow>
-
-#include <exception>
 
 namespace vorlane {
 
@@ -95,6 +91,15 @@ LockScreen::LockScreen(StationContext &context, QWidget *parent)
     m_stimer1->setObjectName(QStringLiteral("stimer1"));
     m_stimer1->setInterval(50);
     connect(m_stimer1, &QTimer::timeout, this, &LockScreen::stimer1_Timer);
+
+    // The window shows what the session answers to a sign-in.
+    StationSession &session = m_context.session();
+    connect(&session, &StationSession::signedIn, this, &LockScreen::accept);
+    connect(&session, &StationSession::signInRefused, this, [this](const QString &text, SignInField field) {
+        refuse(text, field == SignInField::Password ? m_txtpas : m_txtlog);
+    });
+    connect(&session, &StationSession::databaseLost, this, &LockScreen::reconnect);
+    connect(&session, &StationSession::billingProblemChanged, this, &LockScreen::showBillingStatus);
 }
 
 LockScreen::~LockScreen()
@@ -230,28 +235,15 @@ void LockScreen::buildWindow()
 
 void LockScreen::load()
 {
-    StationState &state = m_context.state();
-    attempt([&] { state.stationAddress = stationAddressFor(state.trimmedServerName); });
-    attempt([&] { TimerRecord(m_context.registry(), state.timerBackupFile).restoreBackup(); });
+    StationSession &session = m_context.session();
+    attempt([&] { session.setStationAddress(stationAddressFor(session.state().trimmedServerName)); });
+    attempt([&] { TimerRecord(m_context.registry(), session.state().timerBackupFile).restoreBackup(); });
     attempt([&] { m_bookkeeping.checktimer(); });
     attempt([&] { m_bookkeeping.addmachine(); });
     attempt([&] { m_bookkeeping.checkBilling(); });
     connect(&m_context.pendingBill(), &PendingBill::pendingChanged, this, &LockScreen::showBillingStatus,
         Qt::UniqueConnection);
     showBillingStatus();
-}
-
-QString LockScreen::signInRefusal()
-{
-    PendingBill &pending = m_context.pendingBill();
-    if (pending.isPending() && !pending.retry())
-        return QStringLiteral("The previous period is not yet saved; please wait a moment");
-    const QString &problem = m_context.state().billingProblem;
-    if (!problem.isEmpty())
-        return QStringLiteral("This station cannot write to the system database, so it cannot bill a "
-                              "period (%1). Please ask the operator.")
-            .arg(problem);
-    return {};
 }
 
 void LockScreen::showBillingStatus()
@@ -269,12 +261,9 @@ void LockScreen::showBillingStatus()
 
 void LockScreen::activate()
 {
-    StationState &state = m_context.state();
     m_txtlog->clear();
     m_txtpas->clear();
-    state.signedInLogin.clear();
-    state.pendingMessage.clear();
-    state.signInKind.clear();
+    m_context.session().openSignIn();
 
     m_txtlog->setEnabled(false);
     m_txtpas->setEnabled(false);
@@ -304,12 +293,13 @@ void LockScreen::unload()
 {
     m_stimer1->stop();
     letKeyboardGo();
+    m_context.session().closeSignIn();
+    m_context.session().disconnect(this);
     attempt([&] {
         m_context.system().shellLock(1);
         m_context.system().setScreenSaverRunning(false);
     });
     m_bookkeeping.delmachine();
-    attempt([&] { m_recordset.close(); });
     attempt([&] {
         db::Connection &connection = m_context.connection();
         if (connection.isOpen())
@@ -469,79 +459,12 @@ void LockScreen::letKeyboardGo()
 
 void LockScreen::cmdsubt_Click()
 {
+    // The session checks the sign-in and answers with signedIn, signInRefused or
+    // databaseLost, which this window follows.
     const int kind = chosenKind();
     if (kind < 0)
         return;
-    const QString login = m_txtlog->text();
-
-    // A customer's period would overwrite the timer record of the one whose bill is
-    // still pending, and a station that cannot write the database cannot bill at all.
-    if (kind == User) {
-        const QString refusal = signInRefusal();
-        if (!refusal.isEmpty()) {
-            refuse(refusal, m_txtlog);
-            return;
-        }
-    }
-
-    enum class Outcome { UnknownLogin, WrongPassword, AlreadySignedIn, Accepted };
-    Outcome outcome = Outcome::Accepted;
-    // The account as stored: later statements find its rows by this spelling.
-    QString account = login;
-    try {
-        m_recordset.close();
-        m_recordset.open(m_context.connection(), sign_in::lookupStatement(sign_in::Kind(kind)), { login });
-        if (m_recordset.eof() || sign_in::isMisspelledGuest(sign_in::Kind(kind), login))
-            outcome = Outcome::UnknownLogin;
-        else if (m_recordset.field(1).toString() != m_txtpas->text())
-            outcome = Outcome::WrongPassword;
-        else if (db::toWholeNumber(m_recordset.field(2)) == 1)
-            outcome = Outcome::AlreadySignedIn;
-        if (outcome == Outcome::Accepted)
-            account = m_recordset.field(0).toString();
-        m_recordset.close();
-    } catch (const db::Error &error) {
-        attempt([&] { m_recordset.close(); });
-        // Another station holding the lock a moment is no lost database.
-        if (error.isBusy())
-            refuse(QString::fromLatin1(kDatabaseBusy), m_txtlog);
-        else
-            reconnect();
-        return;
-    } catch (const std::exception &) {
-        attempt([&] { m_recordset.close(); });
-        reconnect();
-        return;
-    }
-
-    switch (outcome) {
-    case Outcome::UnknownLogin:
-        refuse(QStringLiteral("Invalid Login"), m_txtlog);
-        break;
-    case Outcome::WrongPassword:
-        refuse(QStringLiteral("Invalid Password"), m_txtpas);
-        break;
-    case Outcome::AlreadySignedIn:
-        refuse(QStringLiteral("You are already logged in"), m_txtlog);
-        break;
-    case Outcome::Accepted: {
-        // A station that cannot price a guest period never starts one: no
-        // period billed at 0, no period left without a price.
-        QString why;
-        bool databaseError = false;
-        if (kind == User && account == kGuestLogin
-            && !GuestTimer::canPrice(m_context, &why, &databaseError)) {
-            // A lost database is a database error of the sign-in like any other.
-            if (databaseError)
-                reconnect();
-            else
-                refuse(why, m_txtlog);
-        } else {
-            accept(kind, account);
-        }
-        break;
-    }
-    }
+    m_context.session().signIn(sign_in::Kind(kind), m_txtlog->text(), m_txtpas->text());
 }
 
 void LockScreen::refuse(const QString &text, QLineEdit *focus)
@@ -557,14 +480,11 @@ void LockScreen::refuse(const QString &text, QLineEdit *focus)
     focus->selectAll();
 }
 
-void LockScreen::accept(int kind, const QString &login)
+void LockScreen::accept(sign_in::Kind kind, const QString &login)
 {
-    StationState &state = m_context.state();
-    if (kind == Administrator || kind == Manager) {
-        state.signedInLogin = login;
-        state.slotExpired = false;
+    // The session has recorded the sign-in; the window hands the station over.
+    if (kind == sign_in::Administrator || kind == sign_in::Manager) {
         m_label5->hide();
-        state.signInKind = QString::fromLatin1(kind == Administrator ? kKindAdministrator : kKindManager);
         attempt([&] { m_context.system().shellLock(1); });
         m_stimer1->stop();
         setTopMost(false);
@@ -573,16 +493,10 @@ void LockScreen::accept(int kind, const QString &login)
     } else if (login != kGuestLogin) {
         // The member profile opens above the lock screen, which stays visible
         // and keeps the shell locked until the member chooses "Ok".
-        state.slotExpired = false;
-        state.signedInLogin = login;
-        state.signInKind = QString::fromLatin1(kKindMember);
         m_stimer1->stop();
         setTopMost(false);
         attempt([&] { m_context.navigator().showMemberProfile(); });
     } else {
-        state.signedInLogin = login;
-        state.signInKind = QString::fromLatin1(kKindGuest);
-        state.slotExpired = false;
         hide();
         attempt([&] { m_context.system().shellLock(1); });
         m_stimer1->stop();
@@ -594,7 +508,6 @@ void LockScreen::accept(int kind, const QString &login)
 void LockScreen::reconnect()
 {
     m_status->setText(QStringLiteral("Searching Vorlane Server"));
-    m_context.state().reconnecting = true;
     attempt([&] { m_context.navigator().unloadLockScreen(); });
     attempt([&] { m_context.navigator().showConnectionWindow(); });
 }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "db/recordset.h"
+#include "usage/sign_in_lookup.h"
 #include "usage/station_bookkeeping.h"
 
 #include <QWidget>
@@ -37,7 +37,8 @@ public:
     void activate();
     /// Shell released, delmachine, connection closed, listener unloaded.
     void unload();
-    /// The sign-in (also pressed by the remote guest sign-in).
+    /// The sign-in (also pressed by the remote guest sign-in): forwards the kind,
+    /// login and password to `StationSession::signIn`, which does the check.
     void cmdsubt_Click();
 
     /// The sign-in kind buttons: 0 "Administrator", 1 "Manager", 2 "User".
@@ -78,17 +79,15 @@ private:
     void holdKeyboard();
     void letKeyboardGo();
     void refuse(const QString &text, QLineEdit *focus);
-    void accept(int kind, const QString &login);
+    /// Follows the session's signedIn: hands the station to the next window.
+    void accept(sign_in::Kind kind, const QString &login);
+    /// Follows the session's databaseLost: back to the connection window.
     void reconnect();
-    /// Why a customer cannot sign in now (a pending bill, a station that cannot
-    /// write the database), or "".
-    QString signInRefusal();
     /// The status line follows the pending bill and the station's billing problem.
     void showBillingStatus();
 
     StationContext &m_context;
     StationBookkeeping m_bookkeeping;
-    db::Recordset m_recordset;
     bool m_topMost = false;
     bool m_keyboardHeld = false;
 

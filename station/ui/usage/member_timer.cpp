@@ -38,7 +38,7 @@ void MemberTimer::load()
 {
     if (m_loaded)
         return;
-    StationState &state = m_context.state();
+    const StationState &state = m_context.state();
     const QString login = state.signedInLogin;
 
     m_savedCleanly = true;
@@ -72,8 +72,7 @@ void MemberTimer::load()
         m_expiry = db::parseDate(account.field(1).toString().trimmed());
     });
 
-    state.expiryPending = false;
-    state.slotExpired = false;
+    m_context.session().startMemberPeriod();
 
     m_periodStart = PeriodLedger::newPeriodStart(
         connection, state.computerName, m_context.clock().now(), m_record.periodStart());
@@ -135,7 +134,7 @@ void MemberTimer::Timer1_Timer()
         // The expiry test comes before the count, so the minute that reaches the
         // allowance is the last one counted.
         if (periodMustEnd()) {
-            m_context.state().expiryPending = true;
+            m_context.session().markExpiryPending();
             lbltmr_Click();
             return;
         }
@@ -220,9 +219,11 @@ bool MemberTimer::writeRunningTotals()
 
 void MemberTimer::closePeriod()
 {
-    StationState &state = m_context.state();
+    const StationState &state = m_context.state();
+    // Read before the session ends the period, which turns a pending expiry into the
+    // lock screen's blinking notice.
+    const bool expiryPending = state.expiryPending;
     m_log.close();
-    state.pendingMessage.clear();
     m_timer2->stop();
 
     // The record describes the ended period before the bill is written: a crash from
@@ -237,14 +238,12 @@ void MemberTimer::closePeriod()
     attempt([&] { settled = m_context.pendingBill().settle(bill(false)); });
     m_savedCleanly = settled;
 
-    if (state.expiryPending) {
-        // The move waits for the bill: an account whose period is not counted stays.
-        // One that is not moved now expires at the member's next sign-in.
-        if (!settled || !attempt([&] { expireMember(m_context.connection(), state.signedInLogin); }))
-            m_savedCleanly = false;
-        state.expiryPending = false;
-        state.slotExpired = true;
-    }
+    // The move waits for the bill: an account whose period is not counted stays.
+    // One that is not moved now expires at the member's next sign-in.
+    if (expiryPending
+        && (!settled || !attempt([&] { expireMember(m_context.connection(), state.signedInLogin); })))
+        m_savedCleanly = false;
+    m_context.session().endPeriod();
 
     removeTrayIcon();
     attempt([&] { m_context.navigator().showLockScreen(); });
@@ -252,7 +251,7 @@ void MemberTimer::closePeriod()
 
 void MemberTimer::updmachine()
 {
-    StationState &state = m_context.state();
+    const StationState &state = m_context.state();
     db::Recordset row;
     openStationRow(row, m_context.connection(), state.computerName);
     StationRowValues values;
@@ -267,10 +266,7 @@ void MemberTimer::updmachine()
 
 void MemberTimer::publishCounters()
 {
-    StationState &state = m_context.state();
-    state.hours = m_counters.hours;
-    state.minutes = m_counters.minutes;
-    state.seconds = m_counters.seconds;
+    m_context.session().tickPeriod(m_counters.hours, m_counters.minutes, m_counters.seconds);
 }
 
 QString MemberTimer::usageLogDate() const

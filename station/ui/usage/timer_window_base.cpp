@@ -1,6 +1,7 @@
 #include "usage/timer_window_base.h"
 
 #include "config/program_list.h"
+#include "platform/log.h"
 #include "platform/registry.h"
 #include "startup/station_context.h"
 #include "startup/station_navigator.h"
@@ -219,8 +220,9 @@ void TimerWindowBase::Label5_Click()
 {
     try {
         m_context.navigator().showMessageWindow();
-    } catch (const std::exception &) {
+    } catch (const std::exception &error) {
         // No navigator (a window shown on its own): nothing to open.
+        qCInfo(lcUsage, "no message window to open: %s", error.what());
     }
 }
 
@@ -285,7 +287,7 @@ void TimerWindowBase::unloadWindow()
 {
     m_timer2->stop();
     m_log.close();
-    m_context.state().pendingMessage.clear();
+    m_context.session().clearPendingMessage();
     showTrayIcon(false);
     close();
 }

@@ -11,11 +11,11 @@
 #include "db/connection.h"
 #include "db/values.h"
 #include "platform/clock.h"
-#include "platform/fake_prompter.h"
 #include "platform/registry.h"
 #include "platform/system.h"
 #include "startup/station_context.h"
 #include "startup/timer_record.h"
+#include "support/fake_prompter.h"
 #include "usage/guest_billing.h"
 #include "usage/pending_bill.h"
 #include "usage/period_ledger.h"
@@ -49,9 +49,9 @@ int main(int argc, char *argv[])
     FakePrompter prompter;
     Clock clock;
     StationContext context(registry, system, prompter, clock);
-    StationState &state = context.state();
-    state.computerName = QStringLiteral("CRASH1");
-    state.timerBackupFile = folder + QStringLiteral("/system/ScTest.reg");
+    context.session().setComputerName(QStringLiteral("CRASH1"));
+    context.session().setTimerBackupFile(folder + QStringLiteral("/system/ScTest.reg"));
+    const StationState &state = context.state();
     context.connection().setBusyTimeout(kStationBusyWaitMs);
     context.connection().open(args[1]);
 

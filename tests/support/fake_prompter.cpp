@@ -1,11 +1,11 @@
-#include "platform/fake_prompter.h"
+#include "support/fake_prompter.h"
 
 namespace vorlane {
 
-MessageAnswer FakePrompter::message(const QString &text, MessageButtons buttons, MessageIcon icon,
-                                    const QString &title)
+MessageAnswer FakePrompter::message(
+    const QString &text, MessageButtons buttons, MessageIcon icon, const QString &title)
 {
-    m_boxes.push_back(Box{text, title, icon, buttons, false});
+    m_boxes.push_back(Box { text, title, icon, buttons, false });
     if (m_hook)
         m_hook(m_boxes.back());
     if (!m_answers.empty()) {
@@ -26,7 +26,7 @@ MessageAnswer FakePrompter::message(const QString &text, MessageButtons buttons,
 
 std::optional<QString> FakePrompter::input(const QString &prompt, const QString &title, const QString &)
 {
-    m_boxes.push_back(Box{prompt, title, MessageIcon::None, MessageButtons::OkCancel, true});
+    m_boxes.push_back(Box { prompt, title, MessageIcon::None, MessageButtons::OkCancel, true });
     if (m_hook)
         m_hook(m_boxes.back());
     if (m_inputs.empty())

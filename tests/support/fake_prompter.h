@@ -21,10 +21,10 @@ public:
         bool isInput = false;
     };
 
-    MessageAnswer message(const QString &text, MessageButtons buttons, MessageIcon icon,
-                          const QString &title) override;
-    std::optional<QString> input(const QString &prompt, const QString &title,
-                                 const QString &defaultText = {}) override;
+    MessageAnswer message(
+        const QString &text, MessageButtons buttons, MessageIcon icon, const QString &title) override;
+    std::optional<QString> input(
+        const QString &prompt, const QString &title, const QString &defaultText = {}) override;
 
     /// Answers for the next message boxes, in order; default Ok (Yes for Yes/No boxes).
     void planAnswer(MessageAnswer answer) { m_answers.push_back(answer); }
