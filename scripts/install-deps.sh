@@ -2,7 +2,7 @@
 # Installs the Debian packages the build and the tests need, when missing.
 set -euo pipefail
 
-packages=(build-essential ccache cmake ninja-build pkg-config qt6-base-dev libgl-dev libsqlite3-dev zlib1g-dev libgtest-dev libgmock-dev qt6-tools-dev dpkg-dev file lintian xvfb xdotool sqlite3 clang libclang-rt-dev poppler-utils)
+packages=(build-essential ccache cmake ninja-build pkg-config qt6-base-dev libgl-dev libsqlite3-dev zlib1g-dev libgtest-dev libgmock-dev qt6-tools-dev dpkg-dev file lintian xvfb xdotool sqlite3 postgresql libpq-dev clang libclang-rt-dev poppler-utils)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

@@ -9,6 +9,7 @@
 #include <QDateTime>
 #include <QFileInfo>
 #include <QRegularExpression>
+#include <QUrl>
 
 #include <sqlite3.h>
 
@@ -216,6 +217,20 @@ bool isServerLocation(const QString &location)
 {
     return location.startsWith(QLatin1String("postgresql://"), Qt::CaseInsensitive)
         || location.startsWith(QLatin1String("postgres://"), Qt::CaseInsensitive);
+}
+
+std::optional<QString> normalServerLocation(const QString &text)
+{
+    if (!isServerLocation(text.trimmed()))
+        return std::nullopt;
+    const QUrl url(text.trimmed(), QUrl::StrictMode);
+    const QString name = url.path().mid(1);
+    static const QRegularExpression plainName(QStringLiteral(R"(^[A-Za-z0-9_.-]{1,63}$)"));
+    static const QRegularExpression plainHost(QStringLiteral(R"(^[A-Za-z0-9.-]{1,253}$)"));
+    if (!url.isValid() || !url.userInfo().isEmpty() || url.hasQuery() || url.hasFragment()
+        || !plainHost.match(url.host()).hasMatch() || !plainName.match(name).hasMatch())
+        return std::nullopt;
+    return QStringLiteral("postgresql://%1:%2/%3").arg(url.host()).arg(url.port(5432)).arg(name);
 }
 
 Connection::Connection() = default;

@@ -5,6 +5,7 @@
 #include <QVariantList>
 
 #include <memory>
+#include <optional>
 #include <stdexcept>
 
 struct sqlite3;
@@ -18,6 +19,16 @@ class PgSession;
 /// Whether `location` names a database on a PostgreSQL server
 /// ("postgresql://HOST[:PORT]/NAME") rather than a database file.
 bool isServerLocation(const QString &location);
+
+/// `text` as the one form a server location is written and sent in:
+/// "postgresql://HOST:PORT/NAME" (the port 5432 when none is given). Nullopt when it
+/// is no such location, or when it holds what must never travel: a user, a
+/// password or connection options.
+std::optional<QString> normalServerLocation(const QString &text);
+
+/// The file below a server folder's `systemfiles` that names the server database the
+/// installation uses; without it the installation uses its database file.
+inline constexpr const char *kServerDatabaseNote = "database.txt";
 
 /// Who signs in to a database server. Empty fields leave the choice to libpq:
 /// the login's own name, and the password from its password file.

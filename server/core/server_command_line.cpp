@@ -7,6 +7,7 @@ namespace {
 const QString kInitDatabase = QStringLiteral("init-database");
 const QString kAdminPassword = QStringLiteral("admin-password");
 const QString kGuestPassword = QStringLiteral("guest-password");
+const QString kDatabase = QStringLiteral("database");
 const QString kBackup = QStringLiteral("backup");
 const QString kRestore = QStringLiteral("restore");
 const QString kTo = QStringLiteral("to");
@@ -25,6 +26,8 @@ QStringList ServerCommand::initDatabaseArguments() const
         arguments << dashed(kAdminPassword) << *adminPassword;
     if (guestPassword)
         arguments << dashed(kGuestPassword) << *guestPassword;
+    if (database)
+        arguments << dashed(kDatabase) << *database;
     return arguments;
 }
 
@@ -32,7 +35,8 @@ ServerCommand ServerCommand::parse(const QStringList &arguments)
 {
     CommandLine commandLine(QStringLiteral("vorlane-server"),
         { QStringLiteral("[--help] [--version]"),
-            QStringLiteral("--init-database FOLDER [--admin-password P] [--guest-password P]"),
+            QStringLiteral("--init-database FOLDER [--admin-password P] [--guest-password P] "
+                           "[--database postgresql://HOST[:PORT]/NAME]"),
             QStringLiteral("--backup FOLDER"), QStringLiteral("--restore FILE --to FOLDER") },
         QStringLiteral("The cafe's server. Without options it starts with its windows."));
     QCommandLineParser &parser = commandLine.parser();
@@ -44,6 +48,10 @@ ServerCommand ServerCommand::parse(const QStringList &arguments)
             QStringLiteral("P") },
         { kGuestPassword, QStringLiteral("The guest account's password; generated when not given."),
             QStringLiteral("P") },
+        { kDatabase,
+            QStringLiteral("Creates the tables in this PostgreSQL database instead, and records it in "
+                           "FOLDER/systemfiles/database.txt."),
+            QStringLiteral("URL") },
         { kBackup, QStringLiteral("Writes a backup of the system database into FOLDER and ends."),
             QStringLiteral("FOLDER") },
         { kRestore, QStringLiteral("Restores the backup FILE into the folder given with --to, and ends."),
@@ -59,7 +67,8 @@ ServerCommand ServerCommand::parse(const QStringList &arguments)
     if (read.kind != CommandLineOutcome::Kind::Proceed)
         return finish(read);
 
-    const QStringList names { kInitDatabase, kAdminPassword, kGuestPassword, kBackup, kRestore, kTo };
+    const QStringList names { kInitDatabase, kAdminPassword, kGuestPassword, kDatabase, kBackup, kRestore,
+        kTo };
     if (const CommandLineOutcome repeated = commandLine.refuseRepeated(names);
         repeated.kind != CommandLineOutcome::Kind::Proceed)
         return finish(repeated);
@@ -80,7 +89,7 @@ ServerCommand ServerCommand::parse(const QStringList &arguments)
     if (chosen.size() > 1)
         return finish(commandLine.refuse(
             QStringLiteral("%1 cannot be used together").arg(chosen.join(QStringLiteral(" and ")))));
-    for (const QString &name : { kAdminPassword, kGuestPassword }) {
+    for (const QString &name : { kAdminPassword, kGuestPassword, kDatabase }) {
         if (parser.isSet(name) && !parser.isSet(kInitDatabase))
             return finish(
                 commandLine.refuse(QStringLiteral("%1 is used only with --init-database").arg(dashed(name))));
@@ -100,6 +109,8 @@ ServerCommand ServerCommand::parse(const QStringList &arguments)
             command.adminPassword = parser.value(kAdminPassword);
         if (parser.isSet(kGuestPassword))
             command.guestPassword = parser.value(kGuestPassword);
+        if (parser.isSet(kDatabase))
+            command.database = parser.value(kDatabase);
     } else if (parser.isSet(kBackup)) {
         command.mode = Mode::Backup;
         command.folder = parser.value(kBackup);

@@ -13,7 +13,7 @@ namespace vorlane {
 struct ServerCommand {
     enum class Mode {
         Run, // the server with its windows
-        InitDatabase, // --init-database FOLDER [--admin-password P] [--guest-password P]
+        InitDatabase, // --init-database FOLDER [--admin-password P] [--guest-password P] [--database URL]
         Backup, // --backup FOLDER
         Restore, // --restore FILE --to FOLDER
         Finished, // help, version or a refused command line: `outcome` says what to print
@@ -24,6 +24,7 @@ struct ServerCommand {
     QString file; // the backup file to restore
     std::optional<QString> adminPassword;
     std::optional<QString> guestPassword;
+    std::optional<QString> database; // --database: a PostgreSQL database instead of the file
 
     /// The arguments runInitDatabase reads, in its documented order.
     QStringList initDatabaseArguments() const;

@@ -91,7 +91,7 @@ void DiscoveryResponder::answer(const QByteArray &payload)
         const QHostAddress station = resolveStation(m_buffer.trimmed());
         if (station.isNull())
             return;
-        const QByteArray folder = m_context.system().programFolder().toLocal8Bit();
+        const QByteArray folder = m_context.discoveryAnswer().toLocal8Bit();
         if (m_socket->writeDatagram(folder, station, ports::stationDiscovery()) == folder.size())
             ++m_repliesSent;
     } catch (const std::exception &) {

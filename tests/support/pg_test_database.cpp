@@ -24,6 +24,18 @@ QString testClusterLocation()
     return QString::fromUtf8(file.readAll()).trimmed();
 }
 
+std::pair<QString, QString> testClusterCredentials()
+{
+    QFile file(QDir(qEnvironmentVariable("VORLANE_PG_TEST_DIR")).filePath(QStringLiteral("pgpass")));
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    // host:port:database:user:password
+    const QStringList fields = QString::fromUtf8(file.readLine()).trimmed().split(QLatin1Char(':'));
+    if (fields.size() < 5)
+        return {};
+    return { fields.at(3), fields.at(4) };
+}
+
 bool testsUsePostgres()
 {
     return qEnvironmentVariable("VORLANE_TEST_ENGINE") == QLatin1String("postgresql");

@@ -2,12 +2,17 @@
 
 #include <QString>
 
+#include <utility>
+
 namespace vorlane::test {
 
 /// The PostgreSQL cluster the tests run against: the folder $VORLANE_PG_TEST_DIR,
 /// where tests/support/pg_cluster.sh started it. Empty when there is none.
 /// Points libpq at the cluster's user and password file on first use.
 QString testClusterLocation();
+
+/// The user and password of the test cluster, as its password file holds them.
+std::pair<QString, QString> testClusterCredentials();
 
 /// Whether the tests of this process run on PostgreSQL ($VORLANE_TEST_ENGINE is
 /// "postgresql") rather than on database files.
