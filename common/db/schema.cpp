@@ -327,6 +327,9 @@ QStringList serverStatements()
 {
     QStringList statements;
     statements << QStringLiteral("CREATE SEQUENCE vorlane_rowids");
+    // The sign-in compares logins "collate nocase", as on a file: letters' case ignored.
+    statements << QStringLiteral(
+        "CREATE COLLATION nocase (provider = icu, locale = 'und-u-ks-level2', deterministic = false)");
     for (const Table &t : tables()) {
         QStringList columns;
         for (const Column &c : t.columns) {
