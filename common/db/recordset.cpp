@@ -164,12 +164,6 @@ void Recordset::requery()
 void Recordset::loadFromServer()
 {
     detail::PgSession &server = *m_connection->server();
-    m_rows.clear();
-    m_table.clear();
-    m_names.clear();
-    m_columns.clear();
-    m_declaredTypes.clear();
-    clearPending();
     m_rowIdColumn = QString::fromLatin1(detail::kServerRowIdColumn);
 
     // The columns the statement gives, and the base table of each.
@@ -266,19 +260,18 @@ void Recordset::load()
 {
     if (!m_connection || !m_connection->isOpen())
         throw Error(SQLITE_MISUSE, QStringLiteral("Operation is not allowed when the object is closed."));
-    if (m_connection->server()) {
-        loadFromServer();
-        return;
-    }
-    m_rowIdColumn = QStringLiteral("rowid");
-    sqlite3 *db = m_connection->handle();
-
     m_rows.clear();
     m_table.clear();
     m_names.clear();
     m_columns.clear();
     m_declaredTypes.clear();
     clearPending();
+    if (m_connection->server()) {
+        loadFromServer();
+        return;
+    }
+    m_rowIdColumn = QStringLiteral("rowid");
+    sqlite3 *db = m_connection->handle();
 
     // The statement as written tells which base table the fields come from.
     auto plain = std::make_unique<detail::Statement>(db, m_sql);
