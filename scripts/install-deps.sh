@@ -7,6 +7,7 @@ packages=(
   qt6-base-dev qt6-tools-dev libgl-dev libsqlite3-dev zlib1g-dev libgtest-dev libgmock-dev
   clang libclang-rt-dev
   lintian xvfb xdotool sqlite3 poppler-utils
+  postgresql libpq-dev
   dbus dbus-x11 at-spi2-core python3-pyatspi
 )
 missing=()

@@ -1,5 +1,6 @@
 #include "db/connection.h"
 
+#include "db/pg_session.h"
 #include "db/sqlite_util.h"
 #include "db/values.h"
 #include "platform/shared_files.h"
@@ -8,6 +9,8 @@
 #include <QDate>
 #include <QDateTime>
 #include <QFileInfo>
+#include <QRegularExpression>
+#include <QUrl>
 
 #include <sqlite3.h>
 
@@ -211,6 +214,26 @@ void trimFunction(sqlite3_context *context, int, sqlite3_value **argv)
 
 } // namespace
 
+bool isServerLocation(const QString &location)
+{
+    return location.startsWith(QLatin1String("postgresql://"), Qt::CaseInsensitive)
+        || location.startsWith(QLatin1String("postgres://"), Qt::CaseInsensitive);
+}
+
+std::optional<QString> normalServerLocation(const QString &text)
+{
+    if (!isServerLocation(text.trimmed()))
+        return std::nullopt;
+    const QUrl url(text.trimmed(), QUrl::StrictMode);
+    const QString name = url.path().mid(1);
+    static const QRegularExpression plainName(QStringLiteral(R"(^[A-Za-z0-9_.-]{1,63}$)"));
+    static const QRegularExpression plainHost(QStringLiteral(R"(^[A-Za-z0-9.-]{1,253}$)"));
+    if (!url.isValid() || !url.userInfo().isEmpty() || url.hasQuery() || url.hasFragment()
+        || !plainHost.match(url.host()).hasMatch() || !plainName.match(name).hasMatch())
+        return std::nullopt;
+    return QStringLiteral("postgresql://%1:%2/%3").arg(url.host()).arg(url.port(5432)).arg(name);
+}
+
 Connection::Connection() = default;
 
 Connection::~Connection()
@@ -218,9 +241,27 @@ Connection::~Connection()
     close();
 }
 
+void Connection::openServer(const QString &location, OpenFor purpose)
+{
+    auto session = std::make_unique<detail::PgSession>(location, m_credentials, m_busyTimeoutMs);
+    if (purpose == OpenFor::Use) {
+        // As for a file: a database without the system's tables is none to work on.
+        detail::PgResult tables = session->run(
+            QStringLiteral("SELECT count(*) FROM pg_tables WHERE schemaname = current_schema()"));
+        if (tables.value(0, 0).toLongLong() == 0)
+            throw Error(SQLITE_NOTADB, QStringLiteral("Unrecognized database format '%1'.").arg(location));
+    }
+    m_server = std::move(session);
+    m_file = location;
+}
+
 void Connection::open(const QString &file, OpenFor purpose)
 {
     close();
+    if (isServerLocation(file)) {
+        openServer(file, purpose);
+        return;
+    }
     const QFileInfo info(file);
     if (!info.exists() || !info.isFile())
         throw Error(SQLITE_CANTOPEN, QStringLiteral("Could not find file '%1'.").arg(file));
@@ -285,16 +326,32 @@ void Connection::close()
         sqlite3_close_v2(m_db);
         m_db = nullptr;
     }
+    m_server.reset();
     m_file.clear();
 }
 
 bool Connection::isOpen() const
 {
-    return m_db != nullptr;
+    return m_db != nullptr || m_server != nullptr;
 }
 
 int Connection::execute(const QString &sql, const QVariantList &params)
 {
+    if (m_server) {
+        // A file takes one writer at a time; so does a server database: a write outside
+        // a transaction runs in one of its own, behind the same lock as a Transaction.
+        // Reads, transaction control and what a transaction cannot hold run as they are.
+        static const QRegularExpression alone(
+            QStringLiteral(R"(^\s*(select|set|show|begin|commit|rollback|savepoint|release|vacuum|)"
+                           R"((create|drop)\s+database)\b)"),
+            QRegularExpression::CaseInsensitiveOption);
+        if (m_server->inTransaction() || alone.match(sql).hasMatch())
+            return m_server->run(sql, params).changed();
+        Transaction transaction(*this);
+        const int changed = m_server->run(sql, params).changed();
+        transaction.commit();
+        return changed;
+    }
     detail::Statement statement(m_db, sql);
     statement.bindAll(params);
     while (statement.step()) { }
@@ -325,8 +382,20 @@ void copyPages(sqlite3 *to, sqlite3 *from, sqlite3 *errorSide, int busyTimeoutMs
 
 } // namespace
 
+namespace {
+
+Error notOnServer()
+{
+    return Error(SQLITE_MISUSE,
+        QStringLiteral("A database on a PostgreSQL server is backed up with the server's own tools."));
+}
+
+} // namespace
+
 void Connection::backupTo(const QString &file)
 {
+    if (m_server)
+        throw notOnServer();
     if (!m_db)
         throw Error(SQLITE_MISUSE, QStringLiteral("Operation is not allowed when the object is closed."));
     if (QFileInfo::exists(file))
@@ -354,6 +423,8 @@ void Connection::backupTo(const QString &file)
 
 void Connection::restoreFrom(const QString &file)
 {
+    if (m_server)
+        throw notOnServer();
     if (!m_db)
         throw Error(SQLITE_MISUSE, QStringLiteral("Operation is not allowed when the object is closed."));
     Connection source;
@@ -367,6 +438,13 @@ void Connection::setBusyTimeout(int milliseconds)
     m_busyTimeoutMs = milliseconds;
     if (m_db)
         sqlite3_busy_timeout(m_db, milliseconds);
+    if (m_server) {
+        try {
+            m_server->setLockWait(milliseconds);
+        } catch (const Error &) {
+            // A lost server: the wait is set again when the session is made anew.
+        }
+    }
 }
 
 Transaction::Transaction(Connection &connection)
@@ -374,7 +452,23 @@ Transaction::Transaction(Connection &connection)
 {
     // Taking the write lock at the start lets the busy time-out wait for other
     // writers; a deferred start could fail at once when the lock is upgraded.
-    m_connection.execute(QStringLiteral("BEGIN IMMEDIATE"));
+    if (!m_connection.server()) {
+        m_connection.execute(QStringLiteral("BEGIN IMMEDIATE"));
+        return;
+    }
+    // On a server, one lock for the whole database gives the same order: one
+    // writing transaction at a time, the others waiting up to the busy time-out.
+    m_connection.execute(QStringLiteral("BEGIN"));
+    try {
+        m_connection.execute(QStringLiteral("SELECT pg_advisory_xact_lock(4567100)"));
+    } catch (const Error &) {
+        try {
+            m_connection.execute(QStringLiteral("ROLLBACK"));
+        } catch (const Error &) {
+            // The session is gone; so is its transaction.
+        }
+        throw;
+    }
 }
 
 Transaction::~Transaction()
@@ -390,6 +484,11 @@ Transaction::~Transaction()
 
 void Transaction::commit()
 {
+    // A server turns the commit of a transaction in which a statement failed into a
+    // rollback without a word: that must not pass for a write.
+    if (detail::PgSession *server = m_connection.server(); server && server->failedTransaction())
+        throw Error(
+            SQLITE_ABORT, QStringLiteral("The transaction was rolled back after a failed statement."));
     m_connection.execute(QStringLiteral("COMMIT"));
     m_done = true;
 }

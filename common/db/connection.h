@@ -4,11 +4,38 @@
 #include <QVariant>
 #include <QVariantList>
 
+#include <memory>
+#include <optional>
 #include <stdexcept>
 
 struct sqlite3;
 
 namespace vorlane::db {
+
+namespace detail {
+class PgSession;
+}
+
+/// Whether `location` names a database on a PostgreSQL server
+/// ("postgresql://HOST[:PORT]/NAME") rather than a database file.
+bool isServerLocation(const QString &location);
+
+/// `text` as the one form a server location is written and sent in:
+/// "postgresql://HOST:PORT/NAME" (the port 5432 when none is given). Nullopt when it
+/// is no such location, or when it holds what must never travel: a user, a
+/// password or connection options.
+std::optional<QString> normalServerLocation(const QString &text);
+
+/// The file below a server folder's `systemfiles` that names the server database the
+/// installation uses; without it the installation uses its database file.
+inline constexpr const char *kServerDatabaseNote = "database.txt";
+
+/// Who signs in to a database server. Empty fields leave the choice to libpq:
+/// the login's own name, and the password from its password file.
+struct Credentials {
+    QString user;
+    QString password;
+};
 
 /// A failed database operation. `description()` is the text a message box shows.
 class Error : public std::runtime_error {
@@ -52,11 +79,16 @@ public:
     enum class OpenFor { Use, Creation };
 
     /// Opens an existing database file; a missing file is an error (never created here),
-    /// and so is, for use, a file without tables.
+    /// and so is, for use, a file without tables. A server location
+    /// (`isServerLocation`) opens that database with the credentials set before.
     void open(const QString &file, OpenFor purpose = OpenFor::Use);
     void close();
     bool isOpen() const;
+    /// The file, or the server location, that is open.
     QString fileName() const { return m_file; }
+
+    /// The credentials the next open of a server location signs in with; files ignore them.
+    void setCredentials(const Credentials &credentials) { m_credentials = credentials; }
 
     /// Runs one statement; every value reaches SQL as a bound parameter (`?`).
     /// Returns the number of rows changed. Text after the statement, or a
@@ -76,10 +108,16 @@ public:
     void setBusyTimeout(int milliseconds);
     int busyTimeout() const { return m_busyTimeoutMs; }
 
+    /// The file's handle; null while a server database is open.
     sqlite3 *handle() const { return m_db; }
+    /// The server's session; null while a file is open. For the database layer itself.
+    detail::PgSession *server() const { return m_server.get(); }
 
 private:
+    void openServer(const QString &location, OpenFor purpose);
     sqlite3 *m_db = nullptr;
+    std::unique_ptr<detail::PgSession> m_server;
+    Credentials m_credentials;
     QString m_file;
     int m_busyTimeoutMs = 30000;
 };

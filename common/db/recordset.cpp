@@ -1,5 +1,7 @@
 #include "db/recordset.h"
 
+#include "db/pg_session.h"
+#include "db/schema.h"
 #include "db/sqlite_util.h"
 #include "db/values.h"
 
@@ -97,6 +99,7 @@ Recordset &Recordset::operator=(Recordset &&other) noexcept
     m_sql = std::move(other.m_sql);
     m_params = std::move(other.m_params);
     m_table = std::move(other.m_table);
+    m_rowIdColumn = std::move(other.m_rowIdColumn);
     m_names = std::move(other.m_names);
     m_columns = std::move(other.m_columns);
     m_declaredTypes = std::move(other.m_declaredTypes);
@@ -158,18 +161,117 @@ void Recordset::requery()
     load();
 }
 
+void Recordset::loadFromServer()
+{
+    detail::PgSession &server = *m_connection->server();
+    m_rowIdColumn = QString::fromLatin1(detail::kServerRowIdColumn);
+
+    // The columns the statement gives, and the base table of each.
+    const detail::PgResult described = server.describe(m_sql);
+    const int count = described.columns();
+    unsigned candidate = 0;
+    bool single = true;
+    std::vector<unsigned> tables;
+    QList<int> shown; // result columns the recordset shows (the hidden key is left out)
+    for (int i = 0; i < count; ++i) {
+        const unsigned table = described.table(i);
+        QString origin;
+        if (table != 0) {
+            const auto &info = server.table(table);
+            const int number = described.tableColumn(i);
+            if (number > 0 && number <= info.columns.size())
+                origin = info.columns.at(number - 1);
+            if (origin == m_rowIdColumn)
+                continue;
+            if (candidate == 0)
+                candidate = table;
+            else if (candidate != table)
+                single = false;
+        }
+        shown << i;
+        tables.push_back(table);
+        // The server folds names to lower case; a column shown under its own name
+        // keeps the spelling the tables are described with ("Amount", "TotalTime").
+        QString name = described.name(i);
+        if (!origin.isEmpty() && name == origin)
+            name = documentedColumnName(server.table(table).name, origin);
+        m_names << name;
+        m_columns << origin;
+        m_declaredTypes << detail::declaredType(described.type(i));
+    }
+
+    // A select from one table that has the hidden key: run it with the key in front,
+    // in the key's order, as a file gives rows in row-id order.
+    static const QRegularExpression select(
+        QStringLiteral(R"(^\s*select\s)"), QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression ordered(
+        QStringLiteral(R"(\border\s+by\b|\blimit\b)"), QRegularExpression::CaseInsensitiveOption);
+    QString sql = m_sql;
+    bool keyed = single && candidate != 0 && shapeAllowsUpdates(m_sql) && server.table(candidate).keyed;
+    if (keyed) {
+        const auto match = select.match(m_sql);
+        sql = QStringLiteral("SELECT %1 AS %2, ").arg(quoted(m_rowIdColumn), quoted(kRowIdAlias))
+            + m_sql.mid(match.capturedEnd());
+        if (!ordered.match(m_sql).hasMatch())
+            sql += QStringLiteral(" ORDER BY 1");
+        // A table named twice has no single key: the statement says so when described.
+        // Inside a transaction the trial must not spoil it, so it runs in a save point.
+        const bool inTransaction = server.inTransaction();
+        if (inTransaction)
+            server.run(QStringLiteral("SAVEPOINT vorlane_probe"));
+        try {
+            const detail::PgResult probe = server.describe(sql);
+            keyed = probe.columns() >= 1 && probe.table(0) == candidate;
+            if (inTransaction)
+                server.run(QStringLiteral("RELEASE SAVEPOINT vorlane_probe"));
+        } catch (const Error &) {
+            keyed = false;
+            if (inTransaction)
+                server.run(QStringLiteral("ROLLBACK TO SAVEPOINT vorlane_probe"));
+        }
+    }
+    if (keyed) {
+        m_table = server.table(candidate).name;
+        for (int k = 0; k < shown.size(); ++k) {
+            if (tables[size_t(k)] != candidate)
+                m_columns[k].clear();
+        }
+    } else {
+        sql = m_sql;
+        for (QString &column : m_columns)
+            column.clear();
+    }
+    const detail::PgResult result = server.run(sql, m_params);
+    const int offset = keyed ? 1 : 0;
+    for (int r = 0; r < result.rows(); ++r) {
+        Row row;
+        if (keyed)
+            row.rowId = result.value(r, 0).toLongLong();
+        row.values.reserve(shown.size());
+        for (int i : shown)
+            row.values << result.value(r, i + offset);
+        m_rows.push_back(std::move(row));
+    }
+    m_visible = int(m_rows.size());
+    m_position = 0;
+}
+
 void Recordset::load()
 {
     if (!m_connection || !m_connection->isOpen())
         throw Error(SQLITE_MISUSE, QStringLiteral("Operation is not allowed when the object is closed."));
-    sqlite3 *db = m_connection->handle();
-
     m_rows.clear();
     m_table.clear();
     m_names.clear();
     m_columns.clear();
     m_declaredTypes.clear();
     clearPending();
+    if (m_connection->server()) {
+        loadFromServer();
+        return;
+    }
+    m_rowIdColumn = QStringLiteral("rowid");
+    sqlite3 *db = m_connection->handle();
 
     // The statement as written tells which base table the fields come from.
     auto plain = std::make_unique<detail::Statement>(db, m_sql);
@@ -399,9 +501,15 @@ void Recordset::update()
             sql = QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
                       .arg(quoted(m_table), names.join(QLatin1Char(',')), marks.join(QLatin1Char(',')));
         }
-        m_connection->execute(sql, values);
         Row row;
-        row.rowId = sqlite3_last_insert_rowid(m_connection->handle());
+        if (detail::PgSession *server = m_connection->server()) {
+            const detail::PgResult inserted
+                = server->run(sql + QStringLiteral(" RETURNING %1").arg(quoted(m_rowIdColumn)), values);
+            row.rowId = inserted.value(0, 0).toLongLong();
+        } else {
+            m_connection->execute(sql, values);
+            row.rowId = sqlite3_last_insert_rowid(m_connection->handle());
+        }
         row.values = m_pending;
         refetch(row);
         m_rows.push_back(std::move(row));
@@ -417,8 +525,9 @@ void Recordset::update()
         for (const QString &c : columns)
             sets << quoted(c) + QStringLiteral("=?");
         values << row.rowId;
-        const int changed = m_connection->execute(QStringLiteral("UPDATE %1 SET %2 WHERE rowid=?")
-                                                      .arg(quoted(m_table), sets.join(QLatin1Char(','))),
+        const int changed = m_connection->execute(
+            QStringLiteral("UPDATE %1 SET %2 WHERE %3=?")
+                .arg(quoted(m_table), sets.join(QLatin1Char(',')), quoted(m_rowIdColumn)),
             values);
         if (changed == 0)
             throw Error(SQLITE_NOTFOUND,
@@ -450,7 +559,9 @@ void Recordset::deleteCurrent()
     }
     requireCurrent();
     Row &row = m_rows[size_t(m_position)];
-    m_connection->execute(QStringLiteral("DELETE FROM %1 WHERE rowid=?").arg(quoted(m_table)), { row.rowId });
+    m_connection->execute(
+        QStringLiteral("DELETE FROM %1 WHERE %2=?").arg(quoted(m_table), quoted(m_rowIdColumn)),
+        { row.rowId });
     row.deleted = true;
     --m_visible;
     clearPending();
@@ -560,6 +671,17 @@ void Recordset::refetch(Row &row)
     }
     if (selected.isEmpty())
         return;
+    if (detail::PgSession *server = m_connection->server()) {
+        const detail::PgResult stored
+            = server->run(QStringLiteral("SELECT %1 FROM %2 WHERE %3=?")
+                              .arg(selected.join(QLatin1Char(',')), quoted(m_table), quoted(m_rowIdColumn)),
+                { row.rowId });
+        if (stored.rows() == 0)
+            return;
+        for (int k = 0; k < fields.size(); ++k)
+            row.values[fields.at(k)] = stored.value(0, k);
+        return;
+    }
     detail::Statement s(m_connection->handle(),
         QStringLiteral("SELECT %1 FROM %2 WHERE rowid=?")
             .arg(selected.join(QLatin1Char(',')), quoted(m_table)));

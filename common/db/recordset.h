@@ -79,6 +79,7 @@ private:
         bool deleted = false;
     };
     void load();
+    void loadFromServer();
     int indexOf(const QString &name) const;
     void requireCurrent() const;
     void requireUpdatable(int index) const;
@@ -92,6 +93,7 @@ private:
     QString m_sql;
     QVariantList m_params;
     QString m_table; // base table rows are written back to ("" when not updatable)
+    QString m_rowIdColumn; // the key rows are written back by
     QStringList m_names; // field names as the select returns them
     QStringList m_columns; // base-table column of each field ("" when computed)
     QStringList m_declaredTypes; // declared type of each field's column

@@ -2,6 +2,7 @@
 
 #include "db/connection.h"
 #include "db/recordset.h"
+#include "db/pg_session.h"
 #include "db/sqlite_util.h"
 #include "platform/shared_files.h"
 
@@ -371,6 +372,132 @@ void upgradeLedger(Connection &connection)
     connection.execute(QStringLiteral("DROP TABLE period_ledger_v2"));
 }
 
+// On a database server the same tables, from the same description: names as the
+// server folds unquoted ones (lower case), the server's types, and the hidden key last.
+QString serverType(const char *type)
+{
+    const QString t = QString::fromLatin1(type).toUpper();
+    if (t == QLatin1String("DATE"))
+        return QStringLiteral("date");
+    if (t.contains(QLatin1String("INT")))
+        return QStringLiteral("bigint");
+    if (t == QLatin1String("NUMERIC") || t == QLatin1String("REAL"))
+        return QStringLiteral("numeric");
+    return QStringLiteral("text");
+}
+
+const QString kServerVersionTable = QStringLiteral("vorlane_schema");
+
+QStringList serverStatements()
+{
+    QStringList statements;
+    statements << QStringLiteral("CREATE SEQUENCE vorlane_rowids");
+    // The sign-in compares logins "collate nocase", as on a file: letters' case ignored.
+    statements << QStringLiteral(
+        "CREATE COLLATION nocase (provider = icu, locale = 'und-u-ks-level2', deterministic = false)");
+    for (const Table &t : tables()) {
+        QStringList columns;
+        for (const Column &c : t.columns) {
+            QString line
+                = quoted(QString::fromLatin1(c.name).toLower()) + QLatin1Char(' ') + serverType(c.type);
+            if (c.defaultValue)
+                line += QStringLiteral(" DEFAULT ") + QLatin1String(c.defaultValue);
+            columns << line;
+        }
+        columns << QStringLiteral("%1 bigint NOT NULL DEFAULT nextval('vorlane_rowids')")
+                       .arg(quoted(detail::kServerRowIdColumn));
+        statements << QStringLiteral("CREATE TABLE %1 (%2)")
+                          .arg(quoted(QString::fromLatin1(t.name).toLower()),
+                              columns.join(QStringLiteral(", ")));
+        statements << QStringLiteral("CREATE INDEX ON %1 (%2)")
+                          .arg(quoted(QString::fromLatin1(t.name).toLower()),
+                              quoted(detail::kServerRowIdColumn));
+    }
+    // DateValue as the programs' statements use it: the day of "m/d/yyyy", "mm/dd/yy" or
+    // ISO text (a time of day may follow), null when unreadable. A day is compared
+    // with it as it is (rtrim), or as "mm/dd/yyyy" text (trim, which the server reads as btrim).
+    statements << QStringLiteral(
+        R"(CREATE FUNCTION datevalue(t text) RETURNS date LANGUAGE plpgsql IMMUTABLE AS $f$
+DECLARE s text := btrim(t, E' \t\r\n\f' || chr(11)); m text[]; y int;
+BEGIN
+  IF s IS NULL THEN RETURN NULL; END IF;
+  m := regexp_match(s, '^(\d{1,2})/(\d{1,2})/(\d{2}|\d{4})(\s+\d{1,2}:\d{2}(:\d{2}){0,1}(\s*[AaPp][Mm]){0,1}){0,1}$');
+  IF m IS NOT NULL THEN
+    y := m[3]::int;
+    IF length(m[3]) = 2 THEN y := y + CASE WHEN y < 30 THEN 2000 ELSE 1900 END; END IF;
+    RETURN make_date(y, m[1]::int, m[2]::int);
+  END IF;
+  m := regexp_match(s, '^(\d{4})-(\d{1,2})-(\d{1,2})([T ]\d{1,2}:\d{2}(:\d{2}(\.\d+){0,1}){0,1}){0,1}$');
+  IF m IS NOT NULL THEN RETURN make_date(m[1]::int, m[2]::int, m[3]::int); END IF;
+  RETURN NULL;
+EXCEPTION WHEN others THEN RETURN NULL;
+END $f$)");
+    // The layer sends the statements' trim and rtrim as these (blanks only, as the file's).
+    statements << QStringLiteral(
+        "CREATE FUNCTION vorlane_rtrim(d date) RETURNS date LANGUAGE sql IMMUTABLE AS 'SELECT d'");
+    statements << QStringLiteral("CREATE FUNCTION vorlane_rtrim(t text) RETURNS text LANGUAGE sql IMMUTABLE "
+                                 "AS 'SELECT rtrim(t, '' '')'");
+    statements << QStringLiteral(
+        "CREATE FUNCTION vorlane_trim(d date) RETURNS text LANGUAGE sql IMMUTABLE AS "
+        "'SELECT to_char(d, ''MM/DD/YYYY'')'");
+    statements << QStringLiteral("CREATE FUNCTION vorlane_trim(t text) RETURNS text LANGUAGE sql IMMUTABLE "
+                                 "AS 'SELECT btrim(t, '' '')'");
+    // The ledger is ours, not one of the described tables: its own statement, with the
+    // hidden key added so that recordsets on it behave as on every other table.
+    QString ledger = QLatin1String(kLedgerCreate);
+    ledger.insert(ledger.lastIndexOf(QLatin1String(", UNIQUE")),
+        QStringLiteral(", %1 bigint NOT NULL DEFAULT nextval('vorlane_rowids')")
+            .arg(quoted(detail::kServerRowIdColumn)));
+    statements << ledger;
+    statements << QStringLiteral("CREATE TABLE %1 (version integer NOT NULL)").arg(kServerVersionTable);
+    return statements;
+}
+
+bool serverHasTable(Connection &connection, const QString &table)
+{
+    const detail::PgResult found = connection.server()->run(
+        QStringLiteral("SELECT 1 FROM pg_tables WHERE schemaname = current_schema() AND tablename = ?"),
+        { table.toLower() });
+    return found.rows() > 0;
+}
+
+void insertFirstRows(Connection &connection, const NewDatabase &accounts)
+{
+    connection.execute(
+        QStringLiteral("INSERT INTO admnlog_master (ad_login, ad_passwd, ad_status) VALUES (?, ?, 0)"),
+        { QStringLiteral("administrator"), accounts.adminPassword });
+    connection.execute(
+        QStringLiteral("INSERT INTO client_master (cl_login, cl_passwd, cl_duration, cl_amount, "
+                       "cl_paid, cl_status) VALUES (?, ?, ?, 0, 0, 0)"),
+        { QStringLiteral("guest"), accounts.guestPassword, QStringLiteral("0") });
+    for (const char *rates : { "rates_master", "rates_master_semicabin", "rates_master_cabin" }) {
+        connection.execute(QStringLiteral("INSERT INTO %1 (rt_no, rt_quarter1, rt_quarter2, rt_quarter3, "
+                                          "rt_quarter4, rt_kind) VALUES (1, ?, ?, ?, ?, 'flat')")
+                               .arg(quoted(rates)),
+            { 10, 20, 30, 40 });
+    }
+}
+
+void createServerDatabase(const QString &location, const NewDatabase &accounts)
+{
+    Connection connection;
+    connection.open(location, Connection::OpenFor::Creation);
+    Transaction transaction(connection);
+    // Never into a database that holds any of the system's tables: nothing is overwritten.
+    for (const QString &table : tableNames()) {
+        if (serverHasTable(connection, table))
+            throw Error(SQLITE_CANTOPEN,
+                QStringLiteral("A database already exists at '%1'; it has been left untouched.")
+                    .arg(location));
+    }
+    for (const QString &statement : serverStatements())
+        connection.execute(statement);
+    insertFirstRows(connection, accounts);
+    connection.execute(
+        QStringLiteral("INSERT INTO %1 (version) VALUES (?)").arg(kServerVersionTable), { kSchemaVersion });
+    transaction.commit();
+}
+
 } // namespace
 
 QString ledgerColumns()
@@ -486,8 +613,28 @@ QStringList columnNames(const QString &table)
     return names;
 }
 
+QString documentedColumnName(const QString &table, const QString &column)
+{
+    for (const QString &name : columnNames(table)) {
+        if (name.compare(column, Qt::CaseInsensitive) == 0)
+            return name;
+    }
+    return column;
+}
+
 QString systemDatabaseProblem(Connection &connection)
 {
+    if (connection.server()) {
+        QStringList missing;
+        for (const QString &table : tableNames()) {
+            if (!serverHasTable(connection, table))
+                missing << table;
+        }
+        if (!missing.isEmpty())
+            return QStringLiteral("it is not a Vorlane database (no table %1).")
+                .arg(missing.join(QStringLiteral(", ")));
+        return {};
+    }
     {
         detail::Statement check(connection.handle(), QStringLiteral("PRAGMA integrity_check"));
         QStringList findings;
@@ -509,6 +656,13 @@ QString systemDatabaseProblem(Connection &connection)
 
 int upgradeDatabase(Connection &connection)
 {
+    if (connection.server()) {
+        // A server database is made at the current version; what a later version
+        // changes is brought here.
+        const detail::PgResult read = connection.server()->run(
+            QStringLiteral("SELECT max(version) FROM %1").arg(kServerVersionTable));
+        return int(read.value(0, 0).toLongLong());
+    }
     const auto version = [&connection] {
         detail::Statement read(connection.handle(), QStringLiteral("PRAGMA user_version"));
         return read.step() ? int(read.value(0).toLongLong()) : 0;
@@ -534,6 +688,10 @@ int upgradeDatabase(Connection &connection)
 
 void createDatabase(const QString &file, const NewDatabase &accounts)
 {
+    if (isServerLocation(file)) {
+        createServerDatabase(file, accounts);
+        return;
+    }
     const QFileInfo info(file);
     if (info.exists())
         throw Error(SQLITE_CANTOPEN,
@@ -568,21 +726,7 @@ void createDatabase(const QString &file, const NewDatabase &accounts)
             createTriggers(connection);
             connection.execute(QLatin1String(kLedgerCreate));
 
-            connection.execute(
-                QStringLiteral(
-                    "INSERT INTO admnlog_master (ad_login, ad_passwd, ad_status) VALUES (?, ?, 0)"),
-                { QStringLiteral("administrator"), accounts.adminPassword });
-            connection.execute(
-                QStringLiteral("INSERT INTO client_master (cl_login, cl_passwd, cl_duration, cl_amount, "
-                               "cl_paid, cl_status) VALUES (?, ?, ?, 0, 0, 0)"),
-                { QStringLiteral("guest"), accounts.guestPassword, QStringLiteral("0") });
-            for (const char *rates : { "rates_master", "rates_master_semicabin", "rates_master_cabin" }) {
-                connection.execute(
-                    QStringLiteral("INSERT INTO %1 (rt_no, rt_quarter1, rt_quarter2, rt_quarter3, "
-                                   "rt_quarter4, rt_kind) VALUES (1, ?, ?, ?, ?, 'flat')")
-                        .arg(quoted(rates)),
-                    { 10, 20, 30, 40 });
-            }
+            insertFirstRows(connection, accounts);
             connection.execute(QStringLiteral("PRAGMA user_version = %1").arg(kSchemaVersion));
             transaction.commit();
         }

@@ -22,6 +22,8 @@ inline constexpr int kSchemaVersion = 3;
 QStringList tableNames();
 /// Column names of a table in their documented order.
 QStringList columnNames(const QString &table);
+/// `column` of `table` spelt as documented (case ignored); `column` itself when unknown.
+QString documentedColumnName(const QString &table, const QString &column);
 
 /// Empty when the open database passes SQLite's integrity check and holds every
 /// table of the system database; otherwise why it is not usable as one.

@@ -137,7 +137,7 @@ void DiscoveryResponder::reply(const QNetworkDatagram &request, const QList<QHos
         return;
     }
     try {
-        const QByteArray folder = m_context.system().programFolder().toLocal8Bit();
+        const QByteArray folder = m_context.discoveryAnswer().toLocal8Bit();
         // From the address the station asked, so that it knows the reply for the server's.
         QNetworkDatagram answer = request.makeReply(folder);
         answer.setDestination(request.senderAddress(), ports::stationDiscovery());

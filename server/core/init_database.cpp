@@ -6,9 +6,11 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QRandomGenerator>
+#include <QSaveFile>
 #include <QTextStream>
 
 #include <cstdio>
+#include <optional>
 
 namespace vorlane {
 
@@ -20,8 +22,12 @@ QString usage()
 {
     return QStringLiteral(
         "usage: vorlane-server --init-database FOLDER [--admin-password P] [--guest-password P]\n"
-        "Creates FOLDER/systemfiles/%1; a password not given is generated and printed.\n")
-        .arg(QLatin1String(db::kDatabaseFileName));
+        "                      [--database postgresql://HOST[:PORT]/NAME]\n"
+        "Creates FOLDER/systemfiles/%1, or with --database the tables in that PostgreSQL\n"
+        "database (recorded in FOLDER/systemfiles/%2); a password not given is generated\n"
+        "and printed. The server's user and password come from libpq's environment or\n"
+        "password file, never from the address.\n")
+        .arg(QLatin1String(db::kDatabaseFileName), QLatin1String(db::kServerDatabaseNote));
 }
 
 QString generatePassword()
@@ -75,9 +81,20 @@ int runInitDatabase(const QStringList &arguments)
     QString guestPassword;
     bool adminGiven = false;
     bool guestGiven = false;
+    std::optional<QString> server;
     for (qsizetype i = 0; i < args.size(); ++i) {
         const QString &arg = args.at(i);
-        if (arg == QLatin1String("--admin-password") || arg == QLatin1String("--guest-password")) {
+        if (arg == QLatin1String("--database")) {
+            if (server)
+                return fail(QStringLiteral("--database given twice"), 2);
+            if (i + 1 >= args.size())
+                return fail(QStringLiteral("--database needs a value"), 2);
+            server = db::normalServerLocation(args.at(++i));
+            if (!server)
+                return fail(QStringLiteral("--database must be postgresql://HOST[:PORT]/NAME, without a "
+                                           "user, a password or options"),
+                    2);
+        } else if (arg == QLatin1String("--admin-password") || arg == QLatin1String("--guest-password")) {
             const bool admin = arg == QLatin1String("--admin-password");
             if ((admin && adminGiven) || (!admin && guestGiven))
                 return fail(QStringLiteral("%1 given twice").arg(arg), 2);
@@ -107,10 +124,15 @@ int runInitDatabase(const QStringList &arguments)
     if (folderInfo.exists() && !folderInfo.isDir())
         return fail(QStringLiteral("'%1' is not a folder").arg(folder), 1);
 
-    const QString file = QDir(QDir(folderInfo.absoluteFilePath()).filePath(QStringLiteral("systemfiles")))
-                             .filePath(QLatin1String(db::kDatabaseFileName));
-    if (QFileInfo::exists(file))
-        return fail(QStringLiteral("a database already exists at %1; nothing was changed").arg(file), 1);
+    const QDir systemFiles(QDir(folderInfo.absoluteFilePath()).filePath(QStringLiteral("systemfiles")));
+    const QString note = systemFiles.filePath(QLatin1String(db::kServerDatabaseNote));
+    const QString file = server ? *server : systemFiles.filePath(QLatin1String(db::kDatabaseFileName));
+    // One installation, one database: neither a file nor a recorded server database is replaced.
+    for (const QString &existing : { systemFiles.filePath(QLatin1String(db::kDatabaseFileName)), note }) {
+        if (QFileInfo::exists(existing))
+            return fail(
+                QStringLiteral("a database already exists at %1; nothing was changed").arg(existing), 1);
+    }
 
     if (!adminGiven)
         adminPassword = generatePassword();
@@ -121,6 +143,16 @@ int runInitDatabase(const QStringList &arguments)
         db::createDatabase(file, db::NewDatabase { adminPassword, guestPassword });
     } catch (const db::Error &e) {
         return fail(QStringLiteral("cannot create the database: %1").arg(e.description()), 1);
+    }
+    if (server) {
+        // The server folder records which database it uses; the note is written whole or not at all.
+        QSaveFile record(note);
+        const QByteArray line = server->toUtf8() + '\n';
+        if (!QDir().mkpath(systemFiles.path()) || !record.open(QIODevice::WriteOnly)
+            || record.write(line) != line.size() || !record.commit())
+            return fail(QStringLiteral("the database was created at %1, but %2 could not be written: %3")
+                            .arg(file, note, record.errorString()),
+                1);
     }
 
     out << "Created " << file << '\n';

@@ -9,6 +9,7 @@ namespace {
 const QString kInitDatabase = QStringLiteral("init-database");
 const QString kAdminPassword = QStringLiteral("admin-password");
 const QString kGuestPassword = QStringLiteral("guest-password");
+const QString kDatabase = QStringLiteral("database");
 const QString kBackup = QStringLiteral("backup");
 const QString kRestore = QStringLiteral("restore");
 const QString kTo = QStringLiteral("to");
@@ -30,6 +31,8 @@ QStringList ServerCommand::initDatabaseArguments() const
         arguments << dashed(kAdminPassword) << *adminPassword;
     if (guestPassword)
         arguments << dashed(kGuestPassword) << *guestPassword;
+    if (database)
+        arguments << dashed(kDatabase) << *database;
     return arguments;
 }
 
@@ -37,7 +40,8 @@ ServerCommand ServerCommand::parse(const QStringList &arguments)
 {
     CommandLine commandLine(QStringLiteral("vorlane-server"),
         { QStringLiteral("[--help] [--version]"),
-            QStringLiteral("--init-database FOLDER [--admin-password P] [--guest-password P]"),
+            QStringLiteral("--init-database FOLDER [--admin-password P] [--guest-password P] "
+                           "[--database postgresql://HOST[:PORT]/NAME]"),
             QStringLiteral("--backup FOLDER"), QStringLiteral("--restore FILE --to FOLDER"),
             QStringLiteral("--verify-ledger [--from DATE] [--till DATE]") },
         QStringLiteral("The cafe's server. Without options it starts with its windows."));
@@ -50,6 +54,10 @@ ServerCommand ServerCommand::parse(const QStringList &arguments)
             QStringLiteral("P") },
         { kGuestPassword, QStringLiteral("The guest account's password; generated when not given."),
             QStringLiteral("P") },
+        { kDatabase,
+            QStringLiteral("Creates the tables in this PostgreSQL database instead, and records it in "
+                           "FOLDER/systemfiles/database.txt."),
+            QStringLiteral("URL") },
         { kBackup, QStringLiteral("Writes a backup of the system database into FOLDER and ends."),
             QStringLiteral("FOLDER") },
         { kRestore, QStringLiteral("Restores the backup FILE into the folder given with --to, and ends."),
@@ -71,7 +79,7 @@ ServerCommand ServerCommand::parse(const QStringList &arguments)
     if (read.kind != CommandLineOutcome::Kind::Proceed)
         return finish(read);
 
-    const QStringList names { kInitDatabase, kAdminPassword, kGuestPassword, kBackup, kRestore, kTo,
+    const QStringList names { kInitDatabase, kAdminPassword, kGuestPassword, kDatabase, kBackup, kRestore, kTo,
         kVerifyLedger, kFrom, kTill };
     if (const CommandLineOutcome repeated = commandLine.refuseRepeated(names);
         repeated.kind != CommandLineOutcome::Kind::Proceed)
@@ -93,7 +101,7 @@ ServerCommand ServerCommand::parse(const QStringList &arguments)
     if (chosen.size() > 1)
         return finish(commandLine.refuse(
             QStringLiteral("%1 cannot be used together").arg(chosen.join(QStringLiteral(" and ")))));
-    for (const QString &name : { kAdminPassword, kGuestPassword }) {
+    for (const QString &name : { kAdminPassword, kGuestPassword, kDatabase }) {
         if (parser.isSet(name) && !parser.isSet(kInitDatabase))
             return finish(
                 commandLine.refuse(QStringLiteral("%1 is used only with --init-database").arg(dashed(name))));
@@ -126,6 +134,8 @@ ServerCommand ServerCommand::parse(const QStringList &arguments)
             command.adminPassword = parser.value(kAdminPassword);
         if (parser.isSet(kGuestPassword))
             command.guestPassword = parser.value(kGuestPassword);
+        if (parser.isSet(kDatabase))
+            command.database = parser.value(kDatabase);
     } else if (parser.isSet(kBackup)) {
         command.mode = Mode::Backup;
         command.folder = parser.value(kBackup);

@@ -14,7 +14,7 @@ namespace vorlane {
 struct ServerCommand {
     enum class Mode {
         Run, // the server with its windows
-        InitDatabase, // --init-database FOLDER [--admin-password P] [--guest-password P]
+        InitDatabase, // --init-database FOLDER [--admin-password P] [--guest-password P] [--database URL]
         Backup, // --backup FOLDER
         Restore, // --restore FILE --to FOLDER
         VerifyLedger, // --verify-ledger [--from DATE] [--till DATE]
@@ -28,6 +28,7 @@ struct ServerCommand {
     std::optional<QString> guestPassword;
     std::optional<QDate> from; // the days the ledger check compares
     std::optional<QDate> till;
+    std::optional<QString> database; // --database: a PostgreSQL database instead of the file
 
     /// The arguments runInitDatabase reads, in its documented order.
     QStringList initDatabaseArguments() const;

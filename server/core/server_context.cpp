@@ -4,6 +4,9 @@
 #include "platform/log.h"
 
 #include <QDir>
+#include <QFile>
+
+#include <optional>
 
 namespace vorlane {
 
@@ -14,10 +17,33 @@ ServerContext::ServerContext(System &system, Prompter &prompter, Clock &clock)
 {
 }
 
+namespace {
+
+/// The server location recorded in `folder`/systemfiles, if any.
+std::optional<QString> recordedServer(const QString &folder)
+{
+    QFile note(
+        QDir(folder).filePath(QStringLiteral("systemfiles/") + QLatin1String(db::kServerDatabaseNote)));
+    if (!note.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    return db::normalServerLocation(QString::fromUtf8(note.readLine(4096)).trimmed());
+}
+
+} // namespace
+
 QString ServerContext::databaseFile() const
 {
+    if (const auto server = recordedServer(m_system.programFolder()))
+        return *server;
     return QDir(m_system.programFolder())
         .filePath(QStringLiteral("systemfiles/") + QLatin1String(db::kDatabaseFileName));
+}
+
+QString ServerContext::discoveryAnswer() const
+{
+    if (const auto server = recordedServer(m_system.programFolder()))
+        return *server;
+    return m_system.programFolder();
 }
 
 void ServerContext::closeDatabase()

@@ -21,8 +21,14 @@ public:
     Clock &clock() { return m_clock; }
     db::Connection &connection() { return m_connection; }
 
-    /// The database file: program folder + "/systemfiles/vlsystem.mdb".
+    /// The database: program folder + "/systemfiles/vlsystem.mdb", or the server
+    /// location recorded in "systemfiles/database.txt" when the installation uses a
+    /// PostgreSQL database.
     QString databaseFile() const;
+
+    /// What the discovery responder answers a station: the program folder, or the
+    /// server database's location (which holds no credentials).
+    QString discoveryAnswer() const;
 
     /// CloseDatabase: closes the shared connection when it is open; errors are passed over.
     void closeDatabase();

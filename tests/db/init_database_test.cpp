@@ -1,5 +1,6 @@
 #include "db/connection.h"
 #include "db/recordset.h"
+#include "support/pg_test_database.h"
 #include "support/server_process.h"
 
 #include <QCryptographicHash>
@@ -114,4 +115,35 @@ TEST(InitDatabase, BadArgumentsAreRefusedWithUsageAndCreateNothing)
     ASSERT_TRUE(plain.open(QIODevice::WriteOnly));
     plain.close();
     EXPECT_EQ(runServer({ QStringLiteral("--init-database"), folder }).status, 1);
+}
+
+TEST(InitDatabase, OnAServerDatabaseTheFolderRecordsItAndASecondCreationIsRefused)
+{
+    if (!test::testsUsePostgres())
+        GTEST_SKIP() << "runs on the PostgreSQL test cluster";
+    test::ServerDatabase database;
+    QTemporaryDir dir;
+    const ServerRun r
+        = runServer({ QStringLiteral("--init-database"), dir.path(), QStringLiteral("--database"),
+            database.location(), QStringLiteral("--admin-password"), QStringLiteral("adm") });
+    ASSERT_EQ(r.status, 0) << r.err.toStdString();
+    EXPECT_FALSE(QFileInfo::exists(databaseIn(dir.path())));
+    QFile note(QDir(dir.path()).filePath(QStringLiteral("systemfiles/database.txt")));
+    ASSERT_TRUE(note.open(QIODevice::ReadOnly));
+    EXPECT_EQ(QString::fromUtf8(note.readAll()).trimmed(), database.location());
+    EXPECT_EQ(storedPasswords(database.location()).value(0), QStringLiteral("adm"));
+
+    // The same database again, from another folder: its tables are there, nothing is replaced.
+    QTemporaryDir other;
+    const ServerRun again = runServer({ QStringLiteral("--init-database"), other.path(),
+        QStringLiteral("--database"), database.location() });
+    EXPECT_EQ(again.status, 1);
+    EXPECT_TRUE(again.err.contains(QStringLiteral("already exists"))) << again.err.toStdString();
+    EXPECT_FALSE(QFileInfo::exists(QDir(other.path()).filePath(QStringLiteral("systemfiles/database.txt"))));
+    EXPECT_EQ(storedPasswords(database.location()).value(0), QStringLiteral("adm"));
+
+    // Credentials never go into the address the folder records and discovery sends.
+    const ServerRun withUser = runServer({ QStringLiteral("--init-database"), other.path(),
+        QStringLiteral("--database"), QStringLiteral("postgresql://vorlane:pw@127.0.0.1/x") });
+    EXPECT_EQ(withUser.status, 2);
 }

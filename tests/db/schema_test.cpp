@@ -46,10 +46,11 @@ const std::vector<std::pair<QString, QStringList>> &documentedTables()
 
 QStringList columnsOf(db::Connection &c, const QString &table)
 {
+    // As the programs see them: the fields of "select *", by position.
     QStringList names;
-    db::Recordset info(c, QStringLiteral("select name from pragma_table_info(?) order by cid"), { table });
-    for (; !info.eof(); info.moveNext())
-        names << info.field(0).toString();
+    const db::Recordset all(c, QStringLiteral("select * from ") + table);
+    for (int i = 0; i < all.fieldCount(); ++i)
+        names << all.fieldName(i);
     return names;
 }
 
@@ -90,8 +91,8 @@ TEST(Schema, EveryTableHasItsColumnsInTheDocumentedOrder)
         EXPECT_EQ(columnsOf(fx.connection, QString::fromLatin1(rates)).size(), 10) << rates;
     EXPECT_EQ(columnsOf(fx.connection, QStringLiteral("server_now")).size(), 8);
 
-    db::Recordset version(fx.connection, QStringLiteral("PRAGMA user_version"));
-    EXPECT_EQ(version.field(0).toInt(), db::kSchemaVersion);
+    // A new database is at the current version: there is nothing to upgrade.
+    EXPECT_EQ(db::upgradeDatabase(fx.connection), db::kSchemaVersion);
 }
 
 TEST(Schema, ANewDatabaseHoldsItsFirstRows)

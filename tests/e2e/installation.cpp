@@ -1,6 +1,7 @@
 #include "installation.h"
 
 #include "platform/ports.h"
+#include "support/pg_test_database.h"
 #include "support/ports.h"
 
 #include <QDir>
@@ -61,6 +62,8 @@ bool waitForOutput(QProcess &process, QByteArray &text, const std::function<bool
 
 Installation::Installation()
 {
+    if (testsUsePostgres())
+        serverDatabase = std::make_unique<ServerDatabase>();
     for (const char *sub : { "server", "station", "registry", "system" })
         QDir(root.path()).mkpath(QString::fromLatin1(sub));
 }
@@ -78,6 +81,8 @@ QString Installation::path(const char *sub) const
 
 QString Installation::databaseFile() const
 {
+    if (serverDatabase)
+        return serverDatabase->location();
     return path("server") + QStringLiteral("/systemfiles/vlsystem.mdb");
 }
 
@@ -105,6 +110,8 @@ QProcessEnvironment Installation::stationEnvironment() const
     env.insert(QStringLiteral("VORLANE_REGISTRY_DIR"), path("registry"));
     env.insert(QStringLiteral("VORLANE_SYSTEM_DIR"), path("system"));
     env.insert(QStringLiteral("VORLANE_COMPUTERNAME"), computerName);
+    // A station signs in to a server database with what its set-up kept, not with the password file.
+    env.remove(QStringLiteral("PGPASSFILE"));
     return env;
 }
 
@@ -124,9 +131,12 @@ QProcessEnvironment Installation::stationEnvironment(const QString &address) con
 bool Installation::initDatabase(QByteArray *output)
 {
     QProcess init;
-    init.start(serverExecutable(),
-        { QStringLiteral("--init-database"), path("server"), QStringLiteral("--admin-password"),
-            QStringLiteral("admin"), QStringLiteral("--guest-password"), QStringLiteral("guestpw") });
+    QStringList arguments { QStringLiteral("--init-database"), path("server"),
+        QStringLiteral("--admin-password"), QStringLiteral("admin"), QStringLiteral("--guest-password"),
+        QStringLiteral("guestpw") };
+    if (serverDatabase)
+        arguments << QStringLiteral("--database") << serverDatabase->location();
+    init.start(serverExecutable(), arguments);
     init.waitForFinished(60000);
     *output = init.readAllStandardOutput() + init.readAllStandardError();
     return init.exitStatus() == QProcess::NormalExit && init.exitCode() == 0;
@@ -181,10 +191,13 @@ int Installation::runStation(const QStringList &arguments, QByteArray *output, c
 
 bool Installation::setUpStation(const QStringList &arguments, QByteArray *output)
 {
-    return runStation(QStringList { QStringLiteral("--setup"), QStringLiteral("--server"), QStringLiteral("localhost") }
-                          + arguments,
-               output)
-        == 0;
+    QStringList setup { QStringLiteral("--setup"), QStringLiteral("--server"), QStringLiteral("localhost") };
+    if (serverDatabase) {
+        const auto [user, password] = testClusterCredentials();
+        setup << QStringLiteral("--database-user") << user << QStringLiteral("--database-password")
+              << password;
+    }
+    return runStation(setup + arguments, output) == 0;
 }
 
 void Installation::startStation(QProcess &process, QProcess::ProcessChannelMode mode)

@@ -10,8 +10,11 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <memory>
 
 namespace vorlane::test {
+
+class ServerDatabase;
 
 /// The real programs, as the test build names them.
 QString serverExecutable();
@@ -37,6 +40,7 @@ public:
     Installation &operator=(const Installation &) = delete;
 
     QString path(const char *sub) const;
+    /// The database file, or the server database's location when the tests run on PostgreSQL.
     QString databaseFile() const;
 
     QProcessEnvironment environment() const;
@@ -61,6 +65,7 @@ public:
 
     /// The station's computer name; it must resolve, since the server answers the name.
     QString computerName = QStringLiteral("localhost");
+    std::unique_ptr<ServerDatabase> serverDatabase; // on PostgreSQL: the cafe's database
     QTemporaryDir root;
     QProcess server;
     QProcess station;

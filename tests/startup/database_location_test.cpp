@@ -21,6 +21,9 @@ TEST(DatabaseLocation, BuiltFromServerNameAndReply)
         { "  SRV1 ", "D:\\Apps\\Server", "\\\\  SRV1 \\D\\Apps\\Server\\systemfiles\\vlsystem.mdb" },
         { "SERVER", "/srv/vorlane", "\\\\SERVER\\srv\\vorlane\\systemfiles\\vlsystem.mdb" },
         { "SERVER", "/", "\\\\SERVER\\\\systemfiles\\vlsystem.mdb" },
+        // A server on PostgreSQL answers with its database's location: that is opened as it is.
+        { "SRV1", "postgresql://db.cafe:5433/vorlane", "postgresql://db.cafe:5433/vorlane" },
+        { "SRV1", "postgresql://10.0.0.5/vorlane", "postgresql://10.0.0.5:5432/vorlane" },
     };
     for (const LocationCase &c : cases) {
         const auto location
@@ -32,7 +35,11 @@ TEST(DatabaseLocation, BuiltFromServerNameAndReply)
 
 TEST(DatabaseLocation, RepliesThatAreNoFolderGiveNoLocation)
 {
-    for (const char *reply : { "", "D", "Apps\\Server", "\\\\other\\share", "1:\\x", " D:\\Apps" })
+    // A server location carrying credentials or options, or naming no database, is refused:
+    // credentials never travel in a datagram.
+    for (const char *reply : { "", "D", "Apps\\Server", "\\\\other\\share", "1:\\x", " D:\\Apps",
+             "postgresql://u:secret@db/vorlane", "postgresql://db/vorlane?sslmode=disable",
+             "postgresql://db/", "postgresql://db:99999/vorlane", "postgresql://db/a b" })
         EXPECT_FALSE(buildDatabaseLocation(QStringLiteral("SRV1"), QString::fromLatin1(reply)).has_value())
             << reply;
     // A separator in the typed name would make the location name another computer.

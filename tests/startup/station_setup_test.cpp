@@ -1,3 +1,4 @@
+#include "startup/database_location.h"
 #include "startup/station_setup.h"
 
 #include "startup/station_context.h"
@@ -97,6 +98,27 @@ TEST(StationSetup, CreatesTheKeysValuesAndFolder)
     EXPECT_EQ(value(kServerKey, "VLServer"), QVariant(QStringLiteral("SRV1")));
     EXPECT_EQ(value(kTimersKey, "RateType"), QVariant(QStringLiteral("Slot I")));
     EXPECT_EQ(value(kTimersKey, "TimeLimit"), QVariant(QStringLiteral("30")));
+}
+
+TEST(StationSetup, KeepsDatabaseCredentialsAndNeverPrintsThePassword)
+{
+    test::StationFixture fixture(false);
+    Registry &registry = *fixture.registry;
+    QString error;
+    const auto options
+        = StationSetup::parse({ QStringLiteral("--database-user"), QStringLiteral("cafe"),
+                                  QStringLiteral("--database-password"), QStringLiteral("s3cret!") },
+            &error);
+    ASSERT_TRUE(options.has_value()) << error.toStdString();
+    ASSERT_TRUE(StationSetup::apply(registry, *fixture.system, *options, &error)) << error.toStdString();
+
+    const db::Credentials stored = storedDatabaseCredentials(registry);
+    EXPECT_EQ(stored.user, QStringLiteral("cafe"));
+    EXPECT_EQ(stored.password, QStringLiteral("s3cret!"));
+    const QString described = StationSetup::describe(registry, *fixture.system).join(QLatin1Char('\n'));
+    EXPECT_TRUE(described.contains(QStringLiteral("cafe")));
+    EXPECT_TRUE(described.contains(QStringLiteral("DBPassword:  (set)")));
+    EXPECT_FALSE(described.contains(QStringLiteral("s3cret"))) << described.toStdString();
 }
 
 TEST(StationSetup, WithoutAServerTheStationWillAskForOne)

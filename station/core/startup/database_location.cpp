@@ -1,5 +1,8 @@
 #include "startup/database_location.h"
 
+#include "platform/registry.h"
+#include "startup/station_context.h"
+
 #include <QDir>
 #include <QHostAddress>
 
@@ -19,8 +22,20 @@ bool isDriveFolder(const QString &reply)
 
 } // namespace
 
+db::Credentials storedDatabaseCredentials(const Registry &registry)
+{
+    const QString key = QString::fromLatin1(kServerKey);
+    return {
+        registry.regqueryvalue(RegRoot::CurrentUser, key, QString::fromLatin1(kDatabaseUserValue)).toString(),
+        registry.regqueryvalue(RegRoot::CurrentUser, key, QString::fromLatin1(kDatabasePasswordValue))
+            .toString()
+    };
+}
+
 std::optional<QString> buildDatabaseLocation(const QString &serverName, const QString &reply)
 {
+    if (db::isServerLocation(reply))
+        return db::normalServerLocation(reply);
     // A separator in the name would make the location name another computer
     // ("localhost\x" becomes this one): no location can be made from it.
     if (serverName.contains(QLatin1Char('\\')) || serverName.contains(QLatin1Char('/')))
@@ -59,6 +74,8 @@ QString defaultShareRoot()
 
 QString mapLocationToFile(const QString &location, const QString &computerName, const QString &shareRoot)
 {
+    if (db::isServerLocation(location))
+        return db::normalServerLocation(location).value_or(QString());
     if (!location.startsWith(QLatin1String("\\\\")))
         return {};
     const qsizetype end = location.indexOf(QLatin1Char('\\'), 2);

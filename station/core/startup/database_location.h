@@ -1,10 +1,21 @@
 #pragma once
 
+#include "db/connection.h"
+
 #include <QString>
 
 #include <optional>
 
 namespace vorlane {
+
+class Registry;
+
+/// Values under `Software\Vorlane\Server` with the credentials for a server database.
+inline constexpr const char *kDatabaseUserValue = "DBUser";
+inline constexpr const char *kDatabasePasswordValue = "DBPassword";
+
+/// The credentials kept by the set-up; empty ones leave the choice to libpq.
+db::Credentials storedDatabaseCredentials(const Registry &registry);
 
 /// The provider named in the station's connection string; kept as a station-wide value.
 inline constexpr const char *kDatabaseProvider = "Microsoft Jet 4.0 OLE DB Provider";
@@ -18,8 +29,12 @@ inline constexpr const char *kDatabaseProvider = "Microsoft Jet 4.0 OLE DB Provi
 /// A POSIX folder follows the server name with `\` separators:
 /// "/srv/vorlane" gives "\\SRV1\srv\vorlane\systemfiles\vlsystem.mdb".
 ///
-/// Returns nullopt for a reply that is neither (empty, relative, a UNC path, ...),
-/// or for a server name holding a `\` or `/`: no location can be made from them.
+/// A server whose database lies on PostgreSQL replies with its location
+/// "postgresql://HOST:PORT/NAME": that is the location, whatever the server name.
+///
+/// Returns nullopt for a reply that is neither (empty, relative, a UNC path, a server
+/// location holding credentials, ...), or for a server name holding a `\` or `/`:
+/// no location can be made from them.
 std::optional<QString> buildDatabaseLocation(const QString &serverName, const QString &reply);
 
 /// Whether `server` (trimmed) names this computer: its name (case ignored), "localhost",
@@ -34,8 +49,8 @@ QString defaultShareRoot();
 /// the file is the local folder "/rest"; otherwise it lies below
 /// `shareRoot`/SERVER/rest, where the administrator mounts the server's share.
 /// A location whose folder holds a ".." step is refused (empty text).
-/// Separators become `/` and doubled ones collapse. Returns an empty text when
-/// `location` is not of that form.
+/// Separators become `/` and doubled ones collapse. A server location is opened as
+/// it is. Returns an empty text when `location` is of neither form.
 QString mapLocationToFile(
     const QString &location, const QString &computerName, const QString &shareRoot = defaultShareRoot());
 

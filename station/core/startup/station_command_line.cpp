@@ -6,8 +6,8 @@ StationCommand StationCommand::parse(const QStringList &arguments)
 {
     CommandLine commandLine(QStringLiteral("vorlane"),
         { QStringLiteral("[--help] [--version]"),
-            QStringLiteral(
-                "--setup [--server NAME] [--rate-class CLASS] [--time-limit N] [--continue 0|1]") },
+            QStringLiteral("--setup [--server NAME] [--rate-class CLASS] [--time-limit N] [--continue 0|1] "
+                           "[--database-user U] [--database-password P]") },
         QStringLiteral("The cafe's station. Without options it starts with its lock screen."));
     QCommandLineParser &parser = commandLine.parser();
     parser.addOptions({
@@ -22,6 +22,13 @@ StationCommand StationCommand::parse(const QStringList &arguments)
             QStringLiteral("N") },
         { QStringLiteral("continue"), QStringLiteral("1 to continue a period after a restart, 0 not to."),
             QStringLiteral("0|1") },
+        { QStringLiteral("database-user"),
+            QStringLiteral("The user that signs in to the server's PostgreSQL database."),
+            QStringLiteral("U") },
+        { QStringLiteral("database-password"),
+            QStringLiteral("That user's password, kept in the registry store (libpq's password file "
+                           "serves too)."),
+            QStringLiteral("P") },
     });
 
     StationCommand command;

@@ -3,6 +3,7 @@
 #include "platform/registry.h"
 #include "platform/shared_files.h"
 #include "platform/system.h"
+#include "startup/database_location.h"
 #include "startup/station_context.h"
 
 #include <QDir>
@@ -12,7 +13,8 @@ namespace vorlane {
 namespace {
 
 const QStringList kOptions = { QStringLiteral("--server"), QStringLiteral("--rate-class"),
-    QStringLiteral("--time-limit"), QStringLiteral("--continue") };
+    QStringLiteral("--time-limit"), QStringLiteral("--continue"), QStringLiteral("--database-user"),
+    QStringLiteral("--database-password") };
 
 const QStringList kRateClasses
     = { QStringLiteral("Slot I"), QStringLiteral("Slot II"), QStringLiteral("Slot III") };
@@ -43,7 +45,8 @@ QString StationSetup::usage()
 {
     return QStringLiteral(
         "usage: vorlane --setup [--server NAME] [--rate-class \"Slot I\"|\"Slot II\"|\"Slot III\"]\n"
-        "                       [--time-limit N] [--continue 0|1]\n");
+        "                       [--time-limit N] [--continue 0|1]\n"
+        "                       [--database-user U] [--database-password P]\n");
 }
 
 std::optional<StationSetupOptions> StationSetup::parse(const QStringList &arguments, QString *error)
@@ -97,6 +100,14 @@ bool StationSetup::setOption(
             *error = QStringLiteral("--continue must be 0 or 1, not \"%1\"").arg(value);
             return false;
         }
+    } else if (option == QLatin1String("--database-user") || option == QLatin1String("--database-password")) {
+        // Used only when the server keeps its database on PostgreSQL; passed to libpq as they are.
+        if (value.isEmpty() || value.contains(QChar(0))) {
+            *error = QStringLiteral("%1 needs a value").arg(option);
+            return false;
+        }
+        (option == QLatin1String("--database-user") ? options.databaseUser : options.databasePassword)
+            = value;
     } else {
         *error = QStringLiteral("unknown option \"%1\"").arg(option);
         return false;
@@ -141,6 +152,11 @@ bool StationSetup::apply(
             { timersKey, QStringLiteral("TimeLimit"), QString::number(*options.timeLimit), REG_SZ });
     if (options.continueFlag)
         writes.append({ timersKey, QStringLiteral("Continue"), uint(*options.continueFlag), REG_DWORD });
+    if (options.databaseUser)
+        writes.append({ serverKey, QString::fromLatin1(kDatabaseUserValue), *options.databaseUser, REG_SZ });
+    if (options.databasePassword)
+        writes.append(
+            { serverKey, QString::fromLatin1(kDatabasePasswordValue), *options.databasePassword, REG_SZ });
     for (const Write &write : writes) {
         if (registry.regsetvalue(RegRoot::CurrentUser, write.key, write.name, write.value, write.type) != 0) {
             *error = QStringLiteral("cannot write %1 into %2").arg(write.name, write.key);
@@ -170,6 +186,15 @@ QStringList StationSetup::describe(const Registry &registry, const System &syste
         QStringLiteral("RateType:    %1").arg(value(timersKey, "RateType")),
         QStringLiteral("TimeLimit:   %1").arg(value(timersKey, "TimeLimit")),
         QStringLiteral("Continue:    %1").arg(value(timersKey, "Continue")),
+        QStringLiteral("DBUser:      %1").arg(value(serverKey, kDatabaseUserValue)),
+        // The password is never shown: only whether one is kept.
+        QStringLiteral("DBPassword:  %1")
+            .arg(
+                registry.regqueryvalue(
+                            RegRoot::CurrentUser, serverKey, QString::fromLatin1(kDatabasePasswordValue))
+                        .isValid()
+                    ? QStringLiteral("(set)")
+                    : QStringLiteral("(not set)")),
         QStringLiteral("systemfiles: %1")
             .arg(QDir(system.programFolder()).filePath(QStringLiteral("systemfiles"))),
     };

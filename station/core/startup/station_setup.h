@@ -16,6 +16,8 @@ struct StationSetupOptions {
     std::optional<QString> rateClass; // RateType: "Slot I", "Slot II" or "Slot III"
     std::optional<int> timeLimit; // TimeLimit, minute of the hour 0..59 (0: none)
     std::optional<int> continueFlag; // Continue, 0 or 1
+    std::optional<QString> databaseUser; // DBUser: who signs in to a PostgreSQL database
+    std::optional<QString> databasePassword; // DBPassword: never printed
 };
 
 /// Provisions a station, which the station program itself never does: creates the

@@ -184,6 +184,7 @@ void ConnectionWindow::OpenSystemDatabase()
         if (file.isEmpty())
             throw std::runtime_error("no file for the database location");
         connection.setBusyTimeout(kStationBusyWaitMs);
+        connection.setCredentials(storedDatabaseCredentials(m_context.registry()));
         connection.open(file);
         opened = true;
         m_label1->setText(QStringLiteral("Connection with the Vorlane Server has established"));
