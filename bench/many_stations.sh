@@ -170,9 +170,9 @@ echo "$idle_report"
 echo "server idle: RSS $(($(rss_kb "$server_pid") / 1024)) MB, CPU $server_idle_cpu% of a core"
 
 # Every guest signed in within a moment, as an operator would with the control panel.
+sent_ms=$(now_ms)
 VORLANE_PORT_OFFSET="$port_offset" VORLANE_LISTEN_ADDRESS=127.0.0.1 QT_QPA_PLATFORM=offscreen \
   "$sender_exe" "${addresses[@]}" || echo "warning: not every Login Guest datagram was sent" >&2
-sent_ms=$(now_ms)
 
 # Each period: seen Online, then its ledger row; the moment the row is first seen,
 # against the period's start plus its limit, is the logout's delay.
@@ -215,7 +215,7 @@ for station in "${addresses[@]}"; do
 done
 if [ "$billed" -gt 0 ]; then
   slowest="$(awk -v d=$slowest_ms 'BEGIN { printf "%.1f", d / 1000 }') s ($slowest_station)"
-  echo "slowest logout: $slowest after its limit; $late over 10 s; the periods started within $((last_start - first_start)) ms of each other, the first $((first_start - sent_ms)) ms after the datagrams"
+  echo "slowest logout: $slowest after its limit; $late over 10 s; the periods started within $((last_start - first_start)) ms of each other, the first $((first_start - sent_ms)) ms after the sender started"
 else
   echo "slowest logout: none billed"
 fi
