@@ -225,8 +225,9 @@ void ConnectionWindow::OpenSystemDatabase()
         file = mapLocationToFile(state.databaseLocation, state.computerName);
         if (file.isEmpty())
             throw std::runtime_error("no file for the database location");
-        connection.setBusyTimeout(kStationBusyWaitMs);
+        connection.setBusyTimeout(kStationOpenBusyWaitMs);
         connection.open(file);
+        connection.setBusyTimeout(kStationBusyWaitMs);
         opened = true;
         m_label1->setText(QStringLiteral("Connection with the Vorlane Server has established"));
     } catch (const db::Error &error) {
