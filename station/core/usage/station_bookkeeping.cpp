@@ -10,6 +10,7 @@
 #include "usage/period_ledger.h"
 
 #include <algorithm>
+#include <chrono>
 #include <exception>
 
 namespace vorlane {
@@ -166,7 +167,8 @@ bool StationBookkeeping::addmachine()
     // Stations started together all register at the same moment: a row refused
     // because another station held the database is tried again. Any other failure
     // ends the registration quietly; the station stays locked either way.
-    for (int tries = 0; tries < kRegisterAttempts; ++tries) {
+    const auto started = std::chrono::steady_clock::now();
+    for (;;) {
         try {
             registerRow();
             return true;
@@ -176,8 +178,9 @@ bool StationBookkeeping::addmachine()
         } catch (...) {
             return false;
         }
+        if (std::chrono::steady_clock::now() - started >= std::chrono::milliseconds(kRegisterWaitMs))
+            return false;
     }
-    return false;
 }
 
 void StationBookkeeping::registerRow()

@@ -44,10 +44,10 @@ public:
     /// `machine_master2`: an existing row is refreshed with the previous usage
     /// (from the last `checktimer`) and status 0; a missing one is added with
     /// blanks and today's date. While other stations hold the database the row is
-    /// tried up to `kRegisterAttempts` times, each waiting the connection's busy
-    /// time-out. True when the row was written.
+    /// tried again, each try waiting the connection's busy time-out, until
+    /// `kRegisterWaitMs` have passed. True when the row was written.
     bool addmachine();
-    static constexpr int kRegisterAttempts = 20;
+    static constexpr int kRegisterWaitMs = 10000;
 
     /// Checks at registration that this station can write the database; when it
     /// cannot, the cause goes into the station state (`billingProblem`), sign-ins
