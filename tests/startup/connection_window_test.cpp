@@ -13,6 +13,9 @@
 
 #include <gtest/gtest.h>
 
+#include <future>
+#include <thread>
+
 namespace vorlane {
 namespace {
 
@@ -306,6 +309,37 @@ TEST(ConnectionWindow, AForgedReplyIsIgnoredAndTheStationConnectsToTheRealServer
     EXPECT_EQ(QFileInfo(f.context->connection().fileName()).canonicalFilePath(),
         QFileInfo(real + QStringLiteral("/systemfiles/vlsystem.mdb")).canonicalFilePath());
     EXPECT_FALSE(f.context->state().databaseLocation.contains(QStringLiteral("server-forged")));
+}
+
+// Stations started together open the database while others register: a lock held
+// longer than a statement's wait delays the opening but does not end the station.
+TEST(ConnectionWindow, ADatabaseHeldByAnotherStationAtStartIsWaitedFor)
+{
+    ConnectionFixture f;
+    const QString serverFolder = makeServerFolder(f.folders.root(), QStringLiteral("server-a"));
+    FakeResponder responder(serverFolder.toLocal8Bit());
+    f.setServer(QStringLiteral("localhost"));
+
+    std::promise<void> locked;
+    std::thread other([&] {
+        db::Connection holder;
+        holder.open(serverFolder + QStringLiteral("/systemfiles/vlsystem.mdb"));
+        holder.execute(QStringLiteral("BEGIN EXCLUSIVE"));
+        locked.set_value();
+        std::this_thread::sleep_for(std::chrono::milliseconds(3 * kStationBusyWaitMs));
+        holder.execute(QStringLiteral("ROLLBACK"));
+    });
+    locked.get_future().wait();
+    f.window->show();
+    f.window->activate();
+    const bool outcome = f.waitForOutcome();
+    other.join();
+    ASSERT_TRUE(outcome);
+    EXPECT_TRUE(f.prompter.boxes().empty()) << f.prompter.last().text.toStdString();
+    ASSERT_TRUE(f.context->connection().isOpen());
+    EXPECT_EQ(f.context->connection().busyTimeout(), kStationBusyWaitMs) << "statements keep the short wait";
+    EXPECT_EQ(f.navigator.calls,
+        (QStringList { QStringLiteral("showLockScreen"), QStringLiteral("loadListener") }));
 }
 
 TEST(ConnectionWindow, ReconnectingClosesTheOldConnectionAndOpensTheNewOne)

@@ -17,6 +17,10 @@ class StationContext;
 /// gives up: short, so that ticks and remote commands never stand still behind a
 /// lock. A bill that cannot be written in that time stays pending and is retried.
 inline constexpr int kStationBusyWaitMs = 500;
+/// How long opening the database waits for other stations' locks. Opening reads the
+/// schema, and stations started together open while the others register: a busy
+/// database at start-up is waited for, not taken for a lost one.
+inline constexpr int kStationOpenBusyWaitMs = 20000;
 
 /// Registry keys of a station (HKEY_CURRENT_USER). The programs never create them:
 /// `vorlane --setup` does.

@@ -10,6 +10,7 @@
 #include "usage/period_ledger.h"
 
 #include <algorithm>
+#include <chrono>
 #include <exception>
 
 namespace vorlane {
@@ -162,44 +163,63 @@ void StationBookkeeping::saverecord(qint64 amount, const QString &date)
     attempt([&] { totals.close(); });
 }
 
-void StationBookkeeping::addmachine()
+bool StationBookkeeping::addmachine()
 {
     const StationState &state = m_context.state();
     TimerRecord record(m_context.registry(), state.timerBackupFile);
     attempt([&] { m_context.session().setRateClass(record.rateType()); });
 
-    // Any failure here ends the registration quietly; the station stays locked either way.
-    attempt([&] {
-        db::Recordset row(m_context.connection(),
-            QStringLiteral("Select * from machine_master2 where machinename=?"), { state.computerName });
-        const QString blank = QStringLiteral(" ");
-        if (row.recordCount() == 1) {
-            row.setField(0, state.stationAddress);
-            row.setField(1, m_previous.userId);
-            row.setField(2, m_previous.loginTime);
-            row.setField(3, m_previous.logoutTime);
-            row.setField(4, state.computerName);
-            row.setField(5, 0);
-            row.setField(6, m_previous.amount);
-            row.setField(7, m_previous.elapsed);
-            row.setField(8, m_previous.date);
-            row.setField(9, state.rateClass);
-        } else if (row.recordCount() == 0) {
-            row.addNew();
-            row.setField(0, state.stationAddress);
-            row.setField(1, blank);
-            row.setField(2, blank);
-            row.setField(3, blank);
-            row.setField(4, state.computerName);
-            row.setField(5, 0);
-            row.setField(6, blank);
-            row.setField(7, blank);
-            row.setField(8, db::formatDate(m_context.clock().today()));
-            row.setField(9, state.rateClass);
+    // Stations started together all register at the same moment: a row refused
+    // because another station held the database is tried again. Any other failure
+    // ends the registration quietly; the station stays locked either way.
+    const auto started = std::chrono::steady_clock::now();
+    for (;;) {
+        try {
+            registerRow();
+            return true;
+        } catch (const db::Error &error) {
+            if (!error.isBusy())
+                return false;
+        } catch (...) {
+            return false;
         }
-        row.update();
-        row.close();
-    });
+        if (std::chrono::steady_clock::now() - started >= std::chrono::milliseconds(kRegisterWaitMs))
+            return false;
+    }
+}
+
+void StationBookkeeping::registerRow()
+{
+    const StationState &state = m_context.state();
+    db::Recordset row(m_context.connection(),
+        QStringLiteral("Select * from machine_master2 where machinename=?"), { state.computerName });
+    const QString blank = QStringLiteral(" ");
+    if (row.recordCount() == 1) {
+        row.setField(0, state.stationAddress);
+        row.setField(1, m_previous.userId);
+        row.setField(2, m_previous.loginTime);
+        row.setField(3, m_previous.logoutTime);
+        row.setField(4, state.computerName);
+        row.setField(5, 0);
+        row.setField(6, m_previous.amount);
+        row.setField(7, m_previous.elapsed);
+        row.setField(8, m_previous.date);
+        row.setField(9, state.rateClass);
+    } else if (row.recordCount() == 0) {
+        row.addNew();
+        row.setField(0, state.stationAddress);
+        row.setField(1, blank);
+        row.setField(2, blank);
+        row.setField(3, blank);
+        row.setField(4, state.computerName);
+        row.setField(5, 0);
+        row.setField(6, blank);
+        row.setField(7, blank);
+        row.setField(8, db::formatDate(m_context.clock().today()));
+        row.setField(9, state.rateClass);
+    }
+    row.update();
+    row.close();
 }
 
 void StationBookkeeping::checkBilling()

@@ -43,8 +43,11 @@ public:
     /// Reads the rate class into the station state and registers the station in
     /// `machine_master2`: an existing row is refreshed with the previous usage
     /// (from the last `checktimer`) and status 0; a missing one is added with
-    /// blanks and today's date.
-    void addmachine();
+    /// blanks and today's date. While other stations hold the database the row is
+    /// tried again, each try waiting the connection's busy time-out, until
+    /// `kRegisterWaitMs` have passed. True when the row was written.
+    bool addmachine();
+    static constexpr int kRegisterWaitMs = 10000;
 
     /// Checks at registration that this station can write the database; when it
     /// cannot, the cause goes into the station state (`billingProblem`), sign-ins
@@ -59,6 +62,7 @@ public:
 
 private:
     void closeMemberPeriod();
+    void registerRow(); // throws db::Error
 
     StationContext &m_context;
     PreviousUsage m_previous;

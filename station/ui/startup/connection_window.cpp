@@ -183,9 +183,10 @@ void ConnectionWindow::OpenSystemDatabase()
         file = mapLocationToFile(state.databaseLocation, state.computerName);
         if (file.isEmpty())
             throw std::runtime_error("no file for the database location");
-        connection.setBusyTimeout(kStationBusyWaitMs);
+        connection.setBusyTimeout(kStationOpenBusyWaitMs);
         connection.setCredentials(storedDatabaseCredentials(m_context.registry()));
         connection.open(file);
+        connection.setBusyTimeout(kStationBusyWaitMs);
         opened = true;
         m_label1->setText(QStringLiteral("Connection with the Vorlane Server has established"));
     } catch (const db::Error &error) {
