@@ -70,6 +70,8 @@ ControlPanel::ControlPanel(StationContext &context, QWidget *parent)
 {
     setObjectName(QStringLiteral("frmadmnctr"));
     setWindowTitle(QStringLiteral("Vorlane Control Panel"));
+    // A remote shutdown under staff closes the panel first (and with it the program).
+    connect(&m_context.session(), &StationSession::staffCloseRequested, this, &ControlPanel::mnuClose_Click);
 
     auto *central = new QWidget(this);
     auto *layout = new QGridLayout(central);
@@ -363,9 +365,6 @@ void ControlPanel::load()
     }
 
     m_console.markSignedIn();
-    // A remote shutdown under staff closes the panel first (and with it the program).
-    connect(&m_context.session(), &StationSession::staffCloseRequested, this, &ControlPanel::mnuClose_Click,
-        Qt::UniqueConnection);
     if (!isAdministrator()) {
         m_managersAction->setEnabled(false);
         m_ratesAction->setEnabled(false);
