@@ -58,8 +58,8 @@ int main(int argc, char **argv)
     registry.regcreatekey(RegRoot::CurrentUser, QString::fromLatin1(kTimersKey));
     registry.regsetvalue(RegRoot::CurrentUser, QString::fromLatin1(kTimersKey), QStringLiteral("RateType"),
         QStringLiteral("Slot I"), REG_SZ);
-    System system(SystemSettings::simulated(
-        QStringLiteral("BENCH1"), dir.filePath(QStringLiteral("system")), dir.filePath(QStringLiteral("program"))));
+    System system(SystemSettings::simulated(QStringLiteral("BENCH1"), dir.filePath(QStringLiteral("system")),
+        dir.filePath(QStringLiteral("program"))));
     FakePrompter prompter;
     FakeClock clock;
     StationContext context(registry, system, prompter, clock);
@@ -71,8 +71,8 @@ int main(int argc, char **argv)
     session.setConnectionDate(db::shortDateText(clock.today()));
     session.setSignedIn(QString(), QStringLiteral("guest"));
     context.connection().open(database);
-    context.connection().execute(
-        QStringLiteral("insert into machine_master2 (machinename) values (?)"), { context.state().computerName });
+    context.connection().execute(QStringLiteral("insert into machine_master2 (machinename) values (?)"),
+        { context.state().computerName });
 
     GuestTimer timer(context);
     timer.load();

@@ -24,10 +24,11 @@ void run(int rows)
 {
     QTemporaryDir dir;
     const QString file = dir.filePath(QStringLiteral("vlsystem.mdb"));
-    db::createDatabase(file, {QStringLiteral("admin"), QStringLiteral("guest")});
+    db::createDatabase(file, { QStringLiteral("admin"), QStringLiteral("guest") });
 
     Registry registry(dir.filePath(QStringLiteral("registry")));
-    System system(SystemSettings::simulated(QStringLiteral("BENCH"), dir.filePath(QStringLiteral("system")), dir.path()));
+    System system(SystemSettings::simulated(
+        QStringLiteral("BENCH"), dir.filePath(QStringLiteral("system")), dir.path()));
     FakePrompter prompter;
     Clock clock;
     StationContext context(registry, system, prompter, clock);
@@ -39,10 +40,10 @@ void run(int rows)
         for (int i = 1; i <= rows; ++i)
             context.connection().execute(
                 QStringLiteral("insert into machine_master2 values (?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?)"),
-                {QStringLiteral("10.0.0.%1").arg(i % 250), QStringLiteral("guest"), QStringLiteral("10:00:00 AM"),
-                 QStringLiteral(" "), QStringLiteral("PC%1").arg(i), i % 2, QStringLiteral("30"),
-                 QStringLiteral("0 : 5 : 0"), QStringLiteral("12/08/2026"), QStringLiteral("Slot I"), 0, 0, 0, 0,
-                 0, 30});
+                { QStringLiteral("10.0.0.%1").arg(i % 250), QStringLiteral("guest"),
+                    QStringLiteral("10:00:00 AM"), QStringLiteral(" "), QStringLiteral("PC%1").arg(i), i % 2,
+                    QStringLiteral("30"), QStringLiteral("0 : 5 : 0"), QStringLiteral("12/08/2026"),
+                    QStringLiteral("Slot I"), 0, 0, 0, 0, 0, 30 });
         batch.commit();
     }
 
@@ -58,7 +59,7 @@ void run(int rows)
     }
     std::sort(times.begin(), times.end());
     std::printf("station list refresh, %4d rows: median %.2f ms, max %.2f ms (20 rounds)\n", rows,
-                times[times.size() / 2], times.back());
+        times[times.size() / 2], times.back());
     context.setNavigator(nullptr);
 }
 

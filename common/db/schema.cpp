@@ -1,8 +1,8 @@
 #include "db/schema.h"
 
 #include "db/connection.h"
-#include "db/recordset.h"
 #include "db/pg_session.h"
+#include "db/recordset.h"
 #include "db/sqlite_util.h"
 #include "platform/shared_files.h"
 

@@ -16,11 +16,13 @@ class Prompter {
 public:
     virtual ~Prompter() = default;
     /// A modal message box; returns the button pressed.
-    virtual MessageAnswer message(const QString &text, MessageButtons buttons, MessageIcon icon,
-                                  const QString &title) = 0;
+    virtual MessageAnswer message(
+        const QString &text, MessageButtons buttons, MessageIcon icon, const QString &title)
+        = 0;
     /// An input box; nullopt when cancelled.
-    virtual std::optional<QString> input(const QString &prompt, const QString &title,
-                                         const QString &defaultText = {}) = 0;
+    virtual std::optional<QString> input(
+        const QString &prompt, const QString &title, const QString &defaultText = {})
+        = 0;
 
     MessageAnswer inform(const QString &text, MessageIcon icon, const QString &title)
     {

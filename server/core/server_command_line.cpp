@@ -79,8 +79,8 @@ ServerCommand ServerCommand::parse(const QStringList &arguments)
     if (read.kind != CommandLineOutcome::Kind::Proceed)
         return finish(read);
 
-    const QStringList names { kInitDatabase, kAdminPassword, kGuestPassword, kDatabase, kBackup, kRestore, kTo,
-        kVerifyLedger, kFrom, kTill };
+    const QStringList names { kInitDatabase, kAdminPassword, kGuestPassword, kDatabase, kBackup, kRestore,
+        kTo, kVerifyLedger, kFrom, kTill };
     if (const CommandLineOutcome repeated = commandLine.refuseRepeated(names);
         repeated.kind != CommandLineOutcome::Kind::Proceed)
         return finish(repeated);

@@ -10,10 +10,10 @@
 #include "server_icon.h"
 #include "widgets/text_button.h"
 
-#include <QLabel>
 #include <QCloseEvent>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QLabel>
 #include <QListWidget>
 #include <QVBoxLayout>
 

@@ -1,4 +1,3 @@
-#include "startup/station_session.h"
 #include "backup_window.h"
 #include "config/advertisement_editor.h"
 #include "config/program_editor.h"
@@ -15,6 +14,7 @@
 #include "server_login_window.h"
 #include "server_main_window.h"
 #include "startup/connection_window.h"
+#include "startup/station_session.h"
 #include "support/accessibility_walk.h"
 #include "support/station_fixture.h"
 #include "usage/guest_timer.h"

@@ -11,7 +11,10 @@
 namespace vorlane {
 namespace {
 
-QColor textColour(const QLabel &label) { return label.palette().color(QPalette::WindowText); }
+QColor textColour(const QLabel &label)
+{
+    return label.palette().color(QPalette::WindowText);
+}
 
 TEST(AdvertisementColour, DecimalAndAmpersandHexTextsGiveTheColoursTheyDenote)
 {
@@ -25,7 +28,8 @@ TEST(AdvertisementColour, DecimalAndAmpersandHexTextsGiveTheColoursTheyDenote)
     EXPECT_EQ(colourFromText(QStringLiteral("16777215")), QColor(255, 255, 255));
     EXPECT_EQ(colourFromText(QStringLiteral("0")), QColor(0, 0, 0));
 
-    for (const char *junk : {"", "blue", "&H", "&HXYZ", "-1", "16777216", "&H80000008", "25 5", "2.5", "0x10"})
+    for (const char *junk :
+        { "", "blue", "&H", "&HXYZ", "-1", "16777216", "&H80000008", "25 5", "2.5", "0x10" })
         EXPECT_FALSE(colourFromText(QString::fromLatin1(junk)).has_value()) << junk;
 }
 
@@ -47,7 +51,10 @@ protected:
         p.setColor(QPalette::WindowText, colour);
         label.setPalette(p);
     }
-    QString file(const char *name) const { return QDir(m_folders.systemFilesFolder()).filePath(QString::fromLatin1(name)); }
+    QString file(const char *name) const
+    {
+        return QDir(m_folders.systemFilesFolder()).filePath(QString::fromLatin1(name));
+    }
     void show() { showAdvertisement(m_folders.systemFilesFolder(), &m_header, &m_body); }
 
     test::TestFolders m_folders;
@@ -58,7 +65,8 @@ protected:
 TEST_F(AdvertisementTest, TextsAndColoursComeFromTheFilesAndTheBodyKeepsItsLines)
 {
     ASSERT_TRUE(test::writeBytes(file("aid.log"), "Welcome to the cafe|255\r\n"));
-    ASSERT_TRUE(test::writeBytes(file("aid2.log"), "Coffee 1.00\r\nTea 0.80\r\nOpen <b>late</b>|&H119901\r\n"));
+    ASSERT_TRUE(
+        test::writeBytes(file("aid2.log"), "Coffee 1.00\r\nTea 0.80\r\nOpen <b>late</b>|&H119901\r\n"));
     show();
 
     EXPECT_EQ(m_header.text(), QStringLiteral("Welcome to the cafe"));
@@ -66,7 +74,7 @@ TEST_F(AdvertisementTest, TextsAndColoursComeFromTheFilesAndTheBodyKeepsItsLines
     EXPECT_EQ(m_body.text(), QStringLiteral("Coffee 1.00\nTea 0.80\nOpen <b>late</b>"));
     EXPECT_EQ(m_body.textFormat(), Qt::PlainText);
     EXPECT_EQ(textColour(m_body), QColor(0x01, 0x99, 0x11));
-    for (const QLabel *label : {&m_header, &m_body}) {
+    for (const QLabel *label : { &m_header, &m_body }) {
         EXPECT_FALSE(label->wordWrap());
         EXPECT_EQ(label->size(), label->sizeHint());
     }
@@ -78,7 +86,7 @@ TEST_F(AdvertisementTest, TextsAndColoursComeFromTheFilesAndTheBodyKeepsItsLines
 TEST_F(AdvertisementTest, MissingFilesAreCreatedEmptyAndLeaveTheDesign)
 {
     show();
-    for (const char *name : {"aid.log", "aid2.log"}) {
+    for (const char *name : { "aid.log", "aid2.log" }) {
         EXPECT_TRUE(QFileInfo(file(name)).isFile()) << name;
         EXPECT_EQ(QFileInfo(file(name)).size(), 0) << name;
     }

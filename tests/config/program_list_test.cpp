@@ -61,15 +61,16 @@ TEST_F(ProgramListTest, LinesSplitAtTheFirstBarAreTrimmedAndKeepFileOrder)
     EXPECT_EQ(entries[2].name, QString());
 
     EXPECT_TRUE(launchProgram(*m_system, folder(), QStringLiteral("Calc | Pro")));
-    EXPECT_EQ(launched(), QStringList({QStringLiteral("launch ") + calc}));
+    EXPECT_EQ(launched(), QStringList({ QStringLiteral("launch ") + calc }));
 }
 
 TEST_F(ProgramListTest, AMissingFileOffersNoNamesAndARemovedProgramStillShows)
 {
     EXPECT_TRUE(programNames(folder()).isEmpty());
 
-    writeList(QStringLiteral("%1 | Zeta\r\n%2 | Alpha\r\n").arg(program(QStringLiteral("gone"), false), program(QStringLiteral("a"))));
-    EXPECT_EQ(programNames(folder()), QStringList({QStringLiteral("Zeta"), QStringLiteral("Alpha")}));
+    writeList(QStringLiteral("%1 | Zeta\r\n%2 | Alpha\r\n")
+                  .arg(program(QStringLiteral("gone"), false), program(QStringLiteral("a"))));
+    EXPECT_EQ(programNames(folder()), QStringList({ QStringLiteral("Zeta"), QStringLiteral("Alpha") }));
 }
 
 TEST_F(ProgramListTest, AClickStartsTheFirstExistingPathWithTheTrimmedName)
@@ -82,12 +83,13 @@ TEST_F(ProgramListTest, AClickStartsTheFirstExistingPathWithTheTrimmedName)
                   .arg(missing, folderPath, first, second));
 
     EXPECT_TRUE(launchProgram(*m_system, folder(), QStringLiteral("  Editor ")));
-    EXPECT_EQ(launched(), QStringList({QStringLiteral("launch ") + first}));
+    EXPECT_EQ(launched(), QStringList({ QStringLiteral("launch ") + first }));
 }
 
 TEST_F(ProgramListTest, AClickOnARemovedOrUnknownProgramDoesNothing)
 {
-    writeList(QStringLiteral("%1 | Game\r\n%2 | Editor\r\n").arg(program(QStringLiteral("game"), false), program(QStringLiteral("editor"))));
+    writeList(QStringLiteral("%1 | Game\r\n%2 | Editor\r\n")
+                  .arg(program(QStringLiteral("game"), false), program(QStringLiteral("editor"))));
     EXPECT_FALSE(launchProgram(*m_system, folder(), QStringLiteral("Game")));
     EXPECT_FALSE(launchProgram(*m_system, folder(), QStringLiteral("Edit")));
     EXPECT_FALSE(launchProgram(*m_system, folder(), QString()));
@@ -103,9 +105,9 @@ TEST_F(ProgramListTest, AnOldSingleByteListStillOffersAndStartsItsPrograms)
     const QString cafe = program(QStringLiteral("cafe"));
     ASSERT_TRUE(test::writeBytes(listFile(), cafe.toUtf8() + " | Caf\xE9 \x80\r\n/opt/x | Next\r\n"));
 
-    EXPECT_EQ(programNames(folder()), QStringList({QStringLiteral(u"Café €"), QStringLiteral("Next")}));
+    EXPECT_EQ(programNames(folder()), QStringList({ QStringLiteral(u"Café €"), QStringLiteral("Next") }));
     EXPECT_TRUE(launchProgram(*m_system, folder(), QStringLiteral(u"Café €")));
-    EXPECT_EQ(launched(), QStringList({QStringLiteral("launch ") + cafe}));
+    EXPECT_EQ(launched(), QStringList({ QStringLiteral("launch ") + cafe }));
 }
 
 } // namespace

@@ -31,13 +31,14 @@ protected:
         fixture.signInAdministrator();
     }
 
-    void addStation(const QString &name, int status, const QString &amount = QStringLiteral(" "),
-                    double total = 0)
+    void addStation(
+        const QString &name, int status, const QString &amount = QStringLiteral(" "), double total = 0)
     {
-        connection->execute(QStringLiteral("insert into machine_master2 values (?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?)"),
-                            {QStringLiteral("127.0.0.1"), QStringLiteral("guest"), QStringLiteral("10:00:00 AM"),
-                             QStringLiteral(" "), name, status, amount, QStringLiteral("0 : 5 : 0"),
-                             QStringLiteral("12/08/2026"), QStringLiteral("Slot I"), 0, 0, 0, 0, 0, total});
+        connection->execute(
+            QStringLiteral("insert into machine_master2 values (?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?)"),
+            { QStringLiteral("127.0.0.1"), QStringLiteral("guest"), QStringLiteral("10:00:00 AM"),
+                QStringLiteral(" "), name, status, amount, QStringLiteral("0 : 5 : 0"),
+                QStringLiteral("12/08/2026"), QStringLiteral("Slot I"), 0, 0, 0, 0, 0, total });
     }
 
     std::unique_ptr<ControlPanel> open()
@@ -50,8 +51,7 @@ protected:
         return panel;
     }
 
-    template <typename T>
-    T *child(ControlPanel &panel, const char *name)
+    template <typename T> T *child(ControlPanel &panel, const char *name)
     {
         T *widget = panel.findChild<T *>(QString::fromLatin1(name));
         EXPECT_NE(widget, nullptr) << name;
@@ -191,7 +191,8 @@ TEST_F(ControlPanelTest, PortInUseDisablesRemoteControlButOpensTheWindow)
     ASSERT_TRUE(squatter.bind(QHostAddress::Any, ports::controlPanel()));
     auto panel = open();
     ASSERT_FALSE(fixture.prompter.boxes().empty());
-    EXPECT_TRUE(fixture.prompter.boxes().front().text.endsWith(QStringLiteral("\r\nRemote oprations may not work")));
+    EXPECT_TRUE(
+        fixture.prompter.boxes().front().text.endsWith(QStringLiteral("\r\nRemote oprations may not work")));
     EXPECT_EQ(fixture.prompter.boxes().front().icon, MessageIcon::Critical);
     EXPECT_EQ(fixture.prompter.boxes().front().title, QStringLiteral("Vorlane Error Information"));
     EXPECT_FALSE(child<QGroupBox>(*panel, "Frame3")->isEnabled());
@@ -204,7 +205,7 @@ TEST_F(ControlPanelTest, SignInStatusIsHeldWhileOpenAndTheCloseBoxReturnsToTheLo
     EXPECT_EQ(adminStatus(), 1);
     panel->close();
     EXPECT_EQ(adminStatus(), 0);
-    EXPECT_EQ(fixture.navigator.calls, QStringList{QStringLiteral("showLockScreen")});
+    EXPECT_EQ(fixture.navigator.calls, QStringList { QStringLiteral("showLockScreen") });
     EXPECT_TRUE(fixture.system->actions().contains(QStringLiteral("showTrayClock")));
 }
 
@@ -212,20 +213,21 @@ TEST_F(ControlPanelTest, CloseVorlaneUnloadsTheLockScreen)
 {
     auto panel = open();
     panel->mnuClose_Click();
-    EXPECT_EQ(fixture.navigator.calls, QStringList{QStringLiteral("unloadLockScreen")});
+    EXPECT_EQ(fixture.navigator.calls, QStringList { QStringLiteral("unloadLockScreen") });
 }
 
 TEST_F(ControlPanelTest, ManagerSeesManagerAndRatesItemsGreyed)
 {
-    connection->execute(QStringLiteral("insert into manager_master (mg_login, mgpasswd, mg_status) values (?,?,?)"),
-                        {QStringLiteral("mary"), QStringLiteral("pw"), 0});
+    connection->execute(
+        QStringLiteral("insert into manager_master (mg_login, mgpasswd, mg_status) values (?,?,?)"),
+        { QStringLiteral("mary"), QStringLiteral("pw"), 0 });
     fixture.session().setSignedIn(QString::fromLatin1(kKindManager), QStringLiteral("mary"));
     auto panel = open();
     EXPECT_FALSE(child<QAction>(*panel, "mnuManagers")->isEnabled());
     EXPECT_FALSE(child<QAction>(*panel, "mnuRates")->isEnabled());
     EXPECT_TRUE(child<QAction>(*panel, "mnuExit")->isEnabled());
     db::Recordset rs(*connection, QStringLiteral("select mg_status from manager_master where mg_login=?"),
-                     {QStringLiteral("mary")});
+        { QStringLiteral("mary") });
     EXPECT_EQ(rs.field(0).toInt(), 1);
 }
 
@@ -267,18 +269,19 @@ TEST_F(ControlPanelTest, SaveWritesTheSixChargesToTheSelectedRow)
     EXPECT_EQ(child<QLineEdit>(*panel, "txtTotal")->text(), QStringLiteral(" 35.25"));
     panel->cmdSave_Click();
 
-    db::Recordset rs(*connection, QStringLiteral("Select printing,snacks,cold,acce,others,total from machine_master2 "
-                                                 "where machinename=?"),
-                     {QStringLiteral("PC1")});
+    db::Recordset rs(*connection,
+        QStringLiteral("Select printing,snacks,cold,acce,others,total from machine_master2 "
+                       "where machinename=?"),
+        { QStringLiteral("PC1") });
     EXPECT_EQ(rs.field(0).toDouble(), 1);
     EXPECT_EQ(rs.field(3).toDouble(), 4);
     EXPECT_EQ(rs.field(4).toDouble(), 5.25);
     EXPECT_EQ(rs.field(5).toDouble(), 35.25);
     db::Recordset other(*connection, QStringLiteral("Select total from machine_master2 where machinename=?"),
-                        {QStringLiteral("PC2")});
+        { QStringLiteral("PC2") });
     EXPECT_EQ(other.field(0).toDouble(), 0);
     EXPECT_EQ(child<QTreeWidget>(*panel, "lv")->topLevelItem(0)->text(ControlPanel::TotalColumn),
-              QStringLiteral("35.25"));
+        QStringLiteral("35.25"));
 }
 
 // The total box can hold a figure from an earlier row (a stored total other than 0
@@ -323,10 +326,10 @@ TEST_F(ControlPanelTest, SaveRefusesChargesThatAreNotNumbers)
 
 TEST_F(ControlPanelTest, GuestSummaryShowsTodayAndFollowsTheStoredTick)
 {
-    connection->execute(QStringLiteral("insert into guest_trans values (?,?,?)"),
-                        {QStringLiteral("12/08/2026"), 3, 75});
-    fixture.registry->regsetvalue(RegRoot::CurrentUser, QString::fromLatin1(kSettingsKey), QStringLiteral("Summary"),
-                                  quint32(0), REG_DWORD);
+    connection->execute(
+        QStringLiteral("insert into guest_trans values (?,?,?)"), { QStringLiteral("12/08/2026"), 3, 75 });
+    fixture.registry->regsetvalue(RegRoot::CurrentUser, QString::fromLatin1(kSettingsKey),
+        QStringLiteral("Summary"), quint32(0), REG_DWORD);
     auto panel = open();
     EXPECT_EQ(child<QLabel>(*panel, "Label3")->text(), QStringLiteral("3"));
     EXPECT_EQ(child<QLabel>(*panel, "Label4")->text(), QStringLiteral("75"));
@@ -336,8 +339,11 @@ TEST_F(ControlPanelTest, GuestSummaryShowsTodayAndFollowsTheStoredTick)
 
     panel->mnuSummary_Click();
     EXPECT_TRUE(frame->isVisible());
-    EXPECT_EQ(fixture.registry->regqueryvalue(RegRoot::CurrentUser, QString::fromLatin1(kSettingsKey),
-                                              QStringLiteral("Summary")).toUInt(), 1u);
+    EXPECT_EQ(fixture.registry
+                  ->regqueryvalue(
+                      RegRoot::CurrentUser, QString::fromLatin1(kSettingsKey), QStringLiteral("Summary"))
+                  .toUInt(),
+        1u);
     panel->activate();
     EXPECT_TRUE(frame->isVisible());
 }
@@ -373,8 +379,8 @@ TEST_F(ControlPanelTest, ComingBackFromTheAboutBoxRunsTheActivation)
 
 TEST_F(ControlPanelTest, DayWithoutGuestsLeavesTheSummaryEmpty)
 {
-    connection->execute(QStringLiteral("insert into guest_trans values (?,?,?)"),
-                        {QStringLiteral("12/07/2026"), 3, 75});
+    connection->execute(
+        QStringLiteral("insert into guest_trans values (?,?,?)"), { QStringLiteral("12/07/2026"), 3, 75 });
     auto panel = open();
     EXPECT_TRUE(child<QLabel>(*panel, "Label3")->text().isEmpty());
     EXPECT_TRUE(child<QLabel>(*panel, "Label4")->text().isEmpty());
@@ -388,7 +394,8 @@ TEST_F(ControlPanelTest, NotesAreKeptPerStationFolder)
         panel->Command4_Click();
     }
     auto again = open();
-    EXPECT_EQ(child<QTextEdit>(*again, "txtNotes")->toPlainText(), QStringLiteral("Printer out of paper\nCall Bob"));
+    EXPECT_EQ(child<QTextEdit>(*again, "txtNotes")->toPlainText(),
+        QStringLiteral("Printer out of paper\nCall Bob"));
 
     test::StationFixture otherStation(true, QStringLiteral("STATION2"));
     otherStation.openDatabase();

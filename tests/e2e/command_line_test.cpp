@@ -75,7 +75,8 @@ TEST(CommandLine, BothProgramsHelpAndRefuseWhatTheyDoNotKnow)
         EXPECT_EQ(result.exitCode, c.exitCode) << qPrintable(where) << "\n" << qPrintable(result.err);
         const QString &text = c.exitCode == 0 ? result.out : result.err;
         EXPECT_TRUE(text.section(QLatin1Char('\n'), 0, 0).startsWith(QString::fromUtf8(c.firstLine)))
-            << qPrintable(where) << "\n" << qPrintable(text);
+            << qPrintable(where) << "\n"
+            << qPrintable(text);
         if (c.exitCode == 2) {
             EXPECT_TRUE(result.err.contains(QStringLiteral("\nusage: "))) << qPrintable(where);
         }

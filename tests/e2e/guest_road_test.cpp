@@ -55,7 +55,8 @@ QTreeWidgetItem *rowOf(QTreeWidget *list, const QString &computer)
 // One guest period from the operator's "Login Guest" to the time limit, with the
 // real server and station programs: the road every guest takes. The station is of
 // class `rateClass`; the period is charged the first quarter's price of that class.
-void driveGuestPeriod(Installation &install, QByteArray &output, const QString &rateClass, qint64 firstQuarter)
+void driveGuestPeriod(
+    Installation &install, QByteArray &output, const QString &rateClass, qint64 firstQuarter)
 {
     install.startServer();
     ASSERT_FALSE(install.discover().isEmpty()) << "the server does not answer discovery";
@@ -99,13 +100,17 @@ void driveGuestPeriod(Installation &install, QByteArray &output, const QString &
     panel.List1_Click(commands->findItems(QStringLiteral("Login Guest"), Qt::MatchExactly).value(0));
     panel.Command2_Click();
     EXPECT_EQ(panel.commandPayload(), QStringLiteral("4"));
-    EXPECT_TRUE(operatorStation.prompter.boxes().empty()) << operatorStation.prompter.texts().join(u'|').toStdString();
+    EXPECT_TRUE(operatorStation.prompter.boxes().empty())
+        << operatorStation.prompter.texts().join(u'|').toStdString();
 
     // After a refresh the station is "Online" with its guest.
-    ASSERT_TRUE(waitUntil([&] {
-        const QVariantList values = stationRow();
-        return values.size() > 5 && db::toWholeNumber(values.at(5)) == 1;
-    }, 30000)) << "the station did not start a guest period";
+    ASSERT_TRUE(waitUntil(
+        [&] {
+            const QVariantList values = stationRow();
+            return values.size() > 5 && db::toWholeNumber(values.at(5)) == 1;
+        },
+        30000))
+        << "the station did not start a guest period";
     panel.Command1_Click();
     row = rowOf(list, install.computerName);
     ASSERT_NE(row, nullptr);
@@ -113,12 +118,16 @@ void driveGuestPeriod(Installation &install, QByteArray &output, const QString &
     EXPECT_EQ(row->text(ControlPanel::UserColumn), QStringLiteral("guest"));
 
     // The one-minute limit ends the period by itself.
-    ASSERT_TRUE(waitUntil([&] {
-        const QVariantList values = stationRow();
-        return values.size() > 5 && db::toWholeNumber(values.at(5)) == 0;
-    }, 150000)) << "the time limit did not end the period";
+    ASSERT_TRUE(waitUntil(
+        [&] {
+            const QVariantList values = stationRow();
+            return values.size() > 5 && db::toWholeNumber(values.at(5)) == 0;
+        },
+        150000))
+        << "the time limit did not end the period";
 
-    db::Recordset today(observer, QStringLiteral("select gt_number,gt_charge from guest_trans where rtrim(gt_date)=DateValue(?)"),
+    db::Recordset today(observer,
+        QStringLiteral("select gt_number,gt_charge from guest_trans where rtrim(gt_date)=DateValue(?)"),
         { db::formatDate(QDate::currentDate()) });
     ASSERT_FALSE(today.eof());
     EXPECT_EQ(db::toWholeNumber(today.field(0)), 1);
@@ -132,11 +141,16 @@ void driveGuestPeriod(Installation &install, QByteArray &output, const QString &
     Registry stationRegistry(install.path("registry"));
     // The station writes the record's values one after another: wait for the last of them.
     auto timerValue = [&](const char *name) {
-        return stationRegistry.regqueryvalue(RegRoot::CurrentUser, QString::fromLatin1(kTimersKey),
-            QString::fromLatin1(name)).toString();
+        return stationRegistry
+            .regqueryvalue(RegRoot::CurrentUser, QString::fromLatin1(kTimersKey), QString::fromLatin1(name))
+            .toString();
     };
-    EXPECT_TRUE(waitUntil([&] { return timerValue("Status") == QLatin1String("0")
-                                    && timerValue("TimeLimit") == QLatin1String("0"); }, 10000))
+    EXPECT_TRUE(waitUntil(
+        [&] {
+            return timerValue("Status") == QLatin1String("0")
+                && timerValue("TimeLimit") == QLatin1String("0");
+        },
+        10000))
         << "the timer record was left open: Status " << timerValue("Status").toStdString() << ", TimeLimit "
         << timerValue("TimeLimit").toStdString();
     EXPECT_EQ(install.station.state(), QProcess::Running);
@@ -158,8 +172,8 @@ TEST_F(GuestRoad, ChargedByThePricesTheRatesEditorSaved)
 {
     db::Connection database;
     database.open(install.databaseFile());
-    saverecord(database, 1, { QStringLiteral("7"), QStringLiteral("14"), QStringLiteral("21"), QStringLiteral("28") },
-        true);
+    saverecord(database, 1,
+        { QStringLiteral("7"), QStringLiteral("14"), QStringLiteral("21"), QStringLiteral("28") }, true);
     database.close();
     driveGuestPeriod(install, output, QStringLiteral("Slot II"), 7);
 }

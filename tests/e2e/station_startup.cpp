@@ -44,7 +44,7 @@ TEST_F(StationProgram, FindsTheServerOpensTheDatabaseAndReachesTheLockScreen)
         db::Connection database;
         database.open(install.path("server") + QStringLiteral("/systemfiles/vlsystem.mdb"));
         db::Recordset row(database, QStringLiteral("Select * from machine_master2 where machinename=?"),
-                          {QStringLiteral("localhost")});
+            { QStringLiteral("localhost") });
         ASSERT_EQ(row.recordCount(), 1);
         EXPECT_EQ(row.field(QStringLiteral("ratetype")).toString(), QStringLiteral("Slot I"));
     }

@@ -133,17 +133,20 @@ TEST(SystemDesktop, GsettingsRunsOnlyWhenNotSimulatedAndItsExitCodeCounts)
         QStringList { QStringLiteral("gsettings set org.gnome.desktop.lockdown disable-command-line true") });
 
     System real(settings(false), std::make_unique<RecordingCalls>(&log));
-    EXPECT_TRUE(real.resetDesktopSetting(QStringLiteral("org.gnome.desktop.lockdown"), QStringLiteral("disable-log-out")));
+    EXPECT_TRUE(real.resetDesktopSetting(
+        QStringLiteral("org.gnome.desktop.lockdown"), QStringLiteral("disable-log-out")));
     log.exitCode = 1;
     EXPECT_FALSE(real.setDesktopSetting(QStringLiteral("org.gnome.Epiphany.lockdown"),
         QStringLiteral("disable-save-to-disk"), QStringLiteral("true")));
     ASSERT_EQ(log.ran.size(), 2u);
-    EXPECT_EQ(log.ran[0].join(u' '), QStringLiteral("gsettings reset org.gnome.desktop.lockdown disable-log-out"));
+    EXPECT_EQ(
+        log.ran[0].join(u' '), QStringLiteral("gsettings reset org.gnome.desktop.lockdown disable-log-out"));
     EXPECT_EQ(log.ran[1].join(u' '),
         QStringLiteral("gsettings set org.gnome.Epiphany.lockdown disable-save-to-disk true"));
 
-    for (const auto &[desktop, gnome] : { std::pair { "ubuntu:GNOME", true }, std::pair { "gnome", true },
-             std::pair { "XFCE", false }, std::pair { "", false }, std::pair { "GNOME-Flashback:Unity", false } }) {
+    for (const auto &[desktop, gnome] :
+        { std::pair { "ubuntu:GNOME", true }, std::pair { "gnome", true }, std::pair { "XFCE", false },
+            std::pair { "", false }, std::pair { "GNOME-Flashback:Unity", false } }) {
         SystemSettings s = settings(true);
         s.desktop = QString::fromLatin1(desktop);
         EXPECT_EQ(System(s).hasGnomeDesktop(), gnome) << desktop;

@@ -16,18 +16,20 @@ protected:
     void SetUp() override
     {
         connection = &fixture.openDatabase();
-        connection->execute(QStringLiteral("insert into client_master (cl_login, cl_passwd, cl_sdate, cl_edate, "
-                                           "cl_duration, cl_amount, cl_paid, cl_status) values (?,?,?,?,?,?,?,?)"),
-                            {QStringLiteral("ann"), QStringLiteral("pw"), QStringLiteral("11/01/2026"),
-                             QStringLiteral("01/31/2027"), QStringLiteral("10.30"), 500, 200, 0});
+        connection->execute(
+            QStringLiteral("insert into client_master (cl_login, cl_passwd, cl_sdate, cl_edate, "
+                           "cl_duration, cl_amount, cl_paid, cl_status) values (?,?,?,?,?,?,?,?)"),
+            { QStringLiteral("ann"), QStringLiteral("pw"), QStringLiteral("11/01/2026"),
+                QStringLiteral("01/31/2027"), QStringLiteral("10.30"), 500, 200, 0 });
         fixture.session().setSignedIn(QString::fromLatin1(kKindMember), QStringLiteral("ann"));
     }
 
     void addUsage(int hours, int minutes)
     {
         connection->execute(
-            QStringLiteral("insert into client_trans (cl_login, cl_hrselapsed, cl_minelapsed) values (?,?,?)"),
-            {QStringLiteral("ann"), hours, minutes});
+            QStringLiteral(
+                "insert into client_trans (cl_login, cl_hrselapsed, cl_minelapsed) values (?,?,?)"),
+            { QStringLiteral("ann"), hours, minutes });
     }
 
     QString text(MemberProfile &profile, const char *name)
@@ -50,7 +52,7 @@ protected:
     int status()
     {
         db::Recordset rs(*connection, QStringLiteral("select cl_status from client_master where cl_login=?"),
-                         {QStringLiteral("ann")});
+            { QStringLiteral("ann") });
         return rs.field(0).toInt();
     }
 
@@ -93,7 +95,7 @@ TEST_F(MemberProfileTest, MemberWithoutUsageRowHasUsedNothing)
 TEST_F(MemberProfileTest, OverpaidMemberSeesNegativeAmountLeft)
 {
     connection->execute(QStringLiteral("update client_master set cl_paid=? where cl_login=?"),
-                        {650, QStringLiteral("ann")});
+        { 650, QStringLiteral("ann") });
     MemberProfile profile(*fixture.context);
     profile.load();
     profile.activate();
@@ -105,31 +107,31 @@ TEST_F(MemberProfileTest, OkMarksTheAccountInUseAndStartsTheMemberTimer)
     MemberProfile *profile = open();
     profile->findChild<QPushButton *>(QStringLiteral("Command1"))->click();
     EXPECT_EQ(status(), 1);
-    EXPECT_EQ(fixture.navigator.calls, QStringList{QStringLiteral("showMemberTimer")});
+    EXPECT_EQ(fixture.navigator.calls, QStringList { QStringLiteral("showMemberTimer") });
     EXPECT_TRUE(fixture.system->actions().contains(QStringLiteral("shellLock 1")));
 }
 
 TEST_F(MemberProfileTest, ExitFreesTheAccountAndReturnsToTheLockScreen)
 {
-    connection->execute(QStringLiteral("update client_master set cl_status=1 where cl_login=?"),
-                        {QStringLiteral("ann")});
+    connection->execute(
+        QStringLiteral("update client_master set cl_status=1 where cl_login=?"), { QStringLiteral("ann") });
     MemberProfile *profile = open();
     profile->findChild<QPushButton *>(QStringLiteral("Command2"))->click();
     EXPECT_EQ(status(), 0);
-    EXPECT_EQ(fixture.navigator.calls, QStringList{QStringLiteral("showLockScreen")});
+    EXPECT_EQ(fixture.navigator.calls, QStringList { QStringLiteral("showLockScreen") });
 }
 
 TEST_F(MemberProfileTest, CloseBoxLeavesTheStatusAlone)
 {
-    connection->execute(QStringLiteral("update client_master set cl_status=1 where cl_login=?"),
-                        {QStringLiteral("ann")});
+    connection->execute(
+        QStringLiteral("update client_master set cl_status=1 where cl_login=?"), { QStringLiteral("ann") });
     MemberProfile profile(*fixture.context);
     profile.load();
     profile.show();
     profile.activate();
     profile.close();
     EXPECT_EQ(status(), 1);
-    EXPECT_EQ(fixture.navigator.calls, QStringList{QStringLiteral("showLockScreen")});
+    EXPECT_EQ(fixture.navigator.calls, QStringList { QStringLiteral("showLockScreen") });
 }
 
 } // namespace
@@ -144,7 +146,7 @@ TEST_F(MemberProfileTest, OkThatCannotMarkTheAccountDoesNotStartThePeriod)
     profile->findChild<QPushButton *>(QStringLiteral("Command1"))->click();
     ASSERT_EQ(fixture.prompter.boxes().size(), 1u);
     EXPECT_EQ(fixture.prompter.last().title, QStringLiteral("Vorlane Error Information"));
-    EXPECT_EQ(fixture.navigator.calls, QStringList{QStringLiteral("showLockScreen")});
+    EXPECT_EQ(fixture.navigator.calls, QStringList { QStringLiteral("showLockScreen") });
     EXPECT_EQ(status(), 0);
 }
 

@@ -27,8 +27,8 @@ ConnectionFixture::ConnectionFixture()
 {
     reservePortOffset();
     registry = std::make_unique<Registry>(folders.registryFolder());
-    system = std::make_unique<ClockKeepingSystem>(
-        SystemSettings::simulated(QStringLiteral("localhost"), folders.systemFolder(), folders.programFolder()));
+    system = std::make_unique<ClockKeepingSystem>(SystemSettings::simulated(
+        QStringLiteral("localhost"), folders.systemFolder(), folders.programFolder()));
     context = std::make_unique<StationContext>(*registry, *system, prompter, clock);
     context->setNavigator(&navigator);
     for (const char *key : { kServerKey, kTimersKey, kSettingsKey })

@@ -86,12 +86,13 @@ TEST(TimerRecordValues, KeepTheirRegistryTypesAndReadBackExactly)
 
     RegKey key;
     ASSERT_TRUE(registry.openKey(RegRoot::CurrentUser, kKey, &key));
-    for (const char *name : {"UserId", "Date", "LoginTime", "LogoutTime", "Elapsed", "Amount", "TimeLimit", "Remind"}) {
+    for (const char *name :
+        { "UserId", "Date", "LoginTime", "LogoutTime", "Elapsed", "Amount", "TimeLimit", "Remind" }) {
         int type = 0;
         registry.regquerytyped(key, QString::fromLatin1(name), &type);
         EXPECT_EQ(type, REG_SZ) << name;
     }
-    for (const char *name : {"Status", "Continue"}) {
+    for (const char *name : { "Status", "Continue" }) {
         int type = 0;
         registry.regquerytyped(key, QString::fromLatin1(name), &type);
         EXPECT_EQ(type, REG_DWORD) << name;
@@ -119,9 +120,11 @@ TEST(TimerRecordValues, NeverSetOrUnreadableNumbersReadAsZero)
     EXPECT_EQ(record.elapsed(), QString());
 
     // Values set by hand when the station is provisioned.
-    registry.regsetvalue(RegRoot::CurrentUser, kKey, QStringLiteral("TimeLimit"), QStringLiteral("soon"), REG_SZ);
+    registry.regsetvalue(
+        RegRoot::CurrentUser, kKey, QStringLiteral("TimeLimit"), QStringLiteral("soon"), REG_SZ);
     EXPECT_EQ(record.timeLimit(), 0);
-    registry.regsetvalue(RegRoot::CurrentUser, kKey, QStringLiteral("TimeLimit"), QStringLiteral(" 30 "), REG_SZ);
+    registry.regsetvalue(
+        RegRoot::CurrentUser, kKey, QStringLiteral("TimeLimit"), QStringLiteral(" 30 "), REG_SZ);
     EXPECT_EQ(record.timeLimit(), 30);
     registry.regsetvalue(RegRoot::CurrentUser, kKey, QStringLiteral("Continue"), QStringLiteral("1"), REG_SZ);
     EXPECT_EQ(record.continueFlag(), 1);
@@ -171,9 +174,11 @@ TEST(TimerRecordBackup, ValuesChangedBehindTheProgramsBackComeBackAtNextStart)
         record.saveBackup();
 
         registry.regsetvalue(RegRoot::CurrentUser, kKey, QStringLiteral("Status"), 0u, REG_DWORD);
-        registry.regsetvalue(RegRoot::CurrentUser, kKey, QStringLiteral("Elapsed"), QStringLiteral("0 : 0 : 1"), REG_SZ);
+        registry.regsetvalue(
+            RegRoot::CurrentUser, kKey, QStringLiteral("Elapsed"), QStringLiteral("0 : 0 : 1"), REG_SZ);
         registry.regdeletevalue(RegRoot::CurrentUser, kKey, QStringLiteral("Amount"));
-        registry.regsetvalue(RegRoot::CurrentUser, kKey, QStringLiteral("Intruder"), QStringLiteral("x"), REG_SZ);
+        registry.regsetvalue(
+            RegRoot::CurrentUser, kKey, QStringLiteral("Intruder"), QStringLiteral("x"), REG_SZ);
     }
 
     Registry registry(store.folders.registryFolder());
@@ -187,7 +192,10 @@ TEST(TimerRecordBackup, ValuesChangedBehindTheProgramsBackComeBackAtNextStart)
 }
 
 // The elapsed text of the n-th second of a period.
-QString tickText(int n) { return TimerRecord::elapsedText(n / 3600, n / 60 % 60, n % 60); }
+QString tickText(int n)
+{
+    return TimerRecord::elapsedText(n / 3600, n / 60 % 60, n % 60);
+}
 
 // The writer writes Elapsed, then Amount (5 per second), then saves the key: a
 // record read at any moment may hold the amount of the previous second, never
@@ -206,8 +214,8 @@ int expectIntactOpenRecord(TimerRecord &record, int round, const char *when)
     const int tick = h * 3600 + m * 60 + s;
     EXPECT_EQ(record.elapsed(), tickText(tick));
     const int amount = record.amount().toInt();
-    EXPECT_TRUE(amount == 5 * tick || amount == 5 * (tick - 1)) << "elapsed " << record.elapsed().toStdString()
-                                                                 << ", amount " << record.amount().toStdString();
+    EXPECT_TRUE(amount == 5 * tick || amount == 5 * (tick - 1))
+        << "elapsed " << record.elapsed().toStdString() << ", amount " << record.amount().toStdString();
     return tick;
 }
 
@@ -219,7 +227,8 @@ void writeSecond(TimerRecord &record, int tick)
 }
 
 // Ticks from `firstTick` on until killed; tells the parent once the first second is written.
-[[noreturn]] void runWriter(const QString &registryFolder, const QString &backupFile, int firstTick, int readyFd)
+[[noreturn]] void runWriter(
+    const QString &registryFolder, const QString &backupFile, int firstTick, int readyFd)
 {
     prctl(PR_SET_PDEATHSIG, SIGKILL);
     Registry registry(registryFolder);
@@ -237,8 +246,10 @@ void writeSecond(TimerRecord &record, int tick)
 TEST(TimerRecordCrash, OpenRecordSurvivesAKillOfTheWriterAtAnyMoment)
 {
     TimerStore store;
-    const int rounds = qEnvironmentVariableIsSet("VORLANE_CRASH_ROUNDS") ? qEnvironmentVariableIntValue("VORLANE_CRASH_ROUNDS") : 100;
-    const unsigned seed = std::random_device{}();
+    const int rounds = qEnvironmentVariableIsSet("VORLANE_CRASH_ROUNDS")
+        ? qEnvironmentVariableIntValue("VORLANE_CRASH_ROUNDS")
+        : 100;
+    const unsigned seed = std::random_device {}();
     SCOPED_TRACE(testing::Message() << "seed " << seed);
     std::mt19937 random(seed);
 
@@ -247,7 +258,8 @@ TEST(TimerRecordCrash, OpenRecordSurvivesAKillOfTheWriterAtAnyMoment)
         // What a guest timer writes when it loads. Writing one second also tells how
         // long a second's writes take here, so that the kills spread over whole seconds.
         Registry registry(store.folders.registryFolder());
-        registry.regsetvalue(RegRoot::CurrentUser, kKey, QStringLiteral("RateType"), QStringLiteral("Slot II"), REG_SZ);
+        registry.regsetvalue(
+            RegRoot::CurrentUser, kKey, QStringLiteral("RateType"), QStringLiteral("Slot II"), REG_SZ);
         TimerRecord record(registry, store.backupFile);
         QElapsedTimer timer;
         timer.start();

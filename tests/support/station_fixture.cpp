@@ -10,21 +10,36 @@ namespace vorlane::test {
 TestFolders::TestFolders()
 {
     QDir dir(m_dir.path());
-    for (const char *sub : {"registry", "system", "program/systemfiles", "server/systemfiles"})
+    for (const char *sub : { "registry", "system", "program/systemfiles", "server/systemfiles" })
         dir.mkpath(QString::fromLatin1(sub));
 }
 
-QString TestFolders::registryFolder() const { return m_dir.filePath(QStringLiteral("registry")); }
-QString TestFolders::systemFolder() const { return m_dir.filePath(QStringLiteral("system")); }
-QString TestFolders::programFolder() const { return m_dir.filePath(QStringLiteral("program")); }
-QString TestFolders::systemFilesFolder() const { return m_dir.filePath(QStringLiteral("program/systemfiles")); }
-QString TestFolders::serverFolder() const { return m_dir.filePath(QStringLiteral("server")); }
+QString TestFolders::registryFolder() const
+{
+    return m_dir.filePath(QStringLiteral("registry"));
+}
+QString TestFolders::systemFolder() const
+{
+    return m_dir.filePath(QStringLiteral("system"));
+}
+QString TestFolders::programFolder() const
+{
+    return m_dir.filePath(QStringLiteral("program"));
+}
+QString TestFolders::systemFilesFolder() const
+{
+    return m_dir.filePath(QStringLiteral("program/systemfiles"));
+}
+QString TestFolders::serverFolder() const
+{
+    return m_dir.filePath(QStringLiteral("server"));
+}
 
 QString TestFolders::databaseFile()
 {
     const QString file = m_dir.filePath(QStringLiteral("server/systemfiles/vlsystem.mdb"));
     if (!m_databaseCreated) {
-        db::createDatabase(file, db::NewDatabase{QStringLiteral("admin"), QStringLiteral("guestpw")});
+        db::createDatabase(file, db::NewDatabase { QStringLiteral("admin"), QStringLiteral("guestpw") });
         m_databaseCreated = true;
     }
     return file;
@@ -46,8 +61,8 @@ StationFixture::StationFixture(bool setUpKeys, const QString &computerName)
         registry->regcreatekey(RegRoot::CurrentUser, QString::fromLatin1(kServerKey));
         registry->regcreatekey(RegRoot::CurrentUser, QString::fromLatin1(kTimersKey));
         registry->regcreatekey(RegRoot::CurrentUser, QString::fromLatin1(kSettingsKey));
-        registry->regsetvalue(RegRoot::CurrentUser, QString::fromLatin1(kTimersKey), QStringLiteral("RateType"),
-                              QStringLiteral("Slot I"), REG_SZ);
+        registry->regsetvalue(RegRoot::CurrentUser, QString::fromLatin1(kTimersKey),
+            QStringLiteral("RateType"), QStringLiteral("Slot I"), REG_SZ);
     }
 }
 

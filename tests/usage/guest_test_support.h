@@ -49,7 +49,6 @@ protected:
         EXPECT_EQ(day.recordCount(), 1);
         return { db::toWholeNumber(day.field(0)), db::toWholeNumber(day.field(1)) };
     }
-
 };
 
 } // namespace vorlane::test

@@ -1,7 +1,7 @@
 #include "member_test_support.h"
 
-#include "support/fake_prompter.h"
 #include "startup/timer_record.h"
+#include "support/fake_prompter.h"
 #include "usage/lock_screen.h"
 #include "usage/pending_bill.h"
 #include "usage/station_bookkeeping.h"

@@ -1,5 +1,5 @@
-#include "station_app.h"
 #include "startup/station_context.h"
+#include "station_app.h"
 #include "support/station_fixture.h"
 #include "usage/message_window.h"
 

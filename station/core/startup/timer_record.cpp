@@ -16,7 +16,10 @@ namespace {
 // The save and restore name the key in capitals, as the setup tools always have.
 const QString kBackupSubKey = QStringLiteral("SOFTWARE\\Vorlane\\Timers");
 
-QString timersKey() { return QString::fromLatin1(kTimersKey); }
+QString timersKey()
+{
+    return QString::fromLatin1(kTimersKey);
+}
 
 // The leading whole number of a text, read the forgiving way the old record
 // readers did: blanks skipped, digits taken until the first non-digit, anything
@@ -65,7 +68,11 @@ QString textOf(const QVariant &value)
 
 } // namespace
 
-TimerRecord::TimerRecord(Registry &registry, const QString &backupFile) : m_registry(registry), m_backupFile(backupFile) {}
+TimerRecord::TimerRecord(Registry &registry, const QString &backupFile)
+    : m_registry(registry)
+    , m_backupFile(backupFile)
+{
+}
 
 QString TimerRecord::readText(const QString &name) const
 {
@@ -84,37 +91,113 @@ void TimerRecord::writeText(const QString &name, const QString &value)
 
 void TimerRecord::writeNumber(const QString &name, int value)
 {
-    m_registry.regsetvalue(RegRoot::CurrentUser, timersKey(), name, QVariant::fromValue(quint32(value)), REG_DWORD);
+    m_registry.regsetvalue(
+        RegRoot::CurrentUser, timersKey(), name, QVariant::fromValue(quint32(value)), REG_DWORD);
 }
 
-QString TimerRecord::userId() const { return readText(QStringLiteral("UserId")); }
-QString TimerRecord::date() const { return readText(QStringLiteral("Date")); }
-QString TimerRecord::loginTime() const { return readText(QStringLiteral("LoginTime")); }
-QString TimerRecord::logoutTime() const { return readText(QStringLiteral("LogoutTime")); }
-QString TimerRecord::elapsed() const { return readText(QStringLiteral("Elapsed")); }
-QString TimerRecord::written() const { return readText(QStringLiteral("Written")); }
-QString TimerRecord::amount() const { return readText(QStringLiteral("Amount")); }
-int TimerRecord::status() const { return readNumber(QStringLiteral("Status")); }
-QString TimerRecord::rateType() const { return readText(QStringLiteral("RateType")); }
-int TimerRecord::timeLimit() const { return readNumber(QStringLiteral("TimeLimit")); }
-QString TimerRecord::remind() const { return readText(QStringLiteral("Remind")); }
+QString TimerRecord::userId() const
+{
+    return readText(QStringLiteral("UserId"));
+}
+QString TimerRecord::date() const
+{
+    return readText(QStringLiteral("Date"));
+}
+QString TimerRecord::loginTime() const
+{
+    return readText(QStringLiteral("LoginTime"));
+}
+QString TimerRecord::logoutTime() const
+{
+    return readText(QStringLiteral("LogoutTime"));
+}
+QString TimerRecord::elapsed() const
+{
+    return readText(QStringLiteral("Elapsed"));
+}
+QString TimerRecord::written() const
+{
+    return readText(QStringLiteral("Written"));
+}
+QString TimerRecord::amount() const
+{
+    return readText(QStringLiteral("Amount"));
+}
+int TimerRecord::status() const
+{
+    return readNumber(QStringLiteral("Status"));
+}
+QString TimerRecord::rateType() const
+{
+    return readText(QStringLiteral("RateType"));
+}
+int TimerRecord::timeLimit() const
+{
+    return readNumber(QStringLiteral("TimeLimit"));
+}
+QString TimerRecord::remind() const
+{
+    return readText(QStringLiteral("Remind"));
+}
 // The guest timer has always asked for "continue"; value names are not case-sensitive.
-int TimerRecord::continueFlag() const { return readNumber(QStringLiteral("continue")); }
+int TimerRecord::continueFlag() const
+{
+    return readNumber(QStringLiteral("continue"));
+}
 
-QString TimerRecord::periodStart() const { return readText(QStringLiteral("PeriodStart")); }
+QString TimerRecord::periodStart() const
+{
+    return readText(QStringLiteral("PeriodStart"));
+}
 
-void TimerRecord::setUserId(const QString &value) { writeText(QStringLiteral("UserId"), value); }
-void TimerRecord::setDate(const QString &value) { writeText(QStringLiteral("Date"), value); }
-void TimerRecord::setLoginTime(const QString &value) { writeText(QStringLiteral("LoginTime"), value); }
-void TimerRecord::setLogoutTime(const QString &value) { writeText(QStringLiteral("LogoutTime"), value); }
-void TimerRecord::setElapsed(const QString &value) { writeText(QStringLiteral("Elapsed"), value); }
-void TimerRecord::setWritten(const QString &value) { writeText(QStringLiteral("Written"), value); }
-void TimerRecord::setAmount(const QString &value) { writeText(QStringLiteral("Amount"), value); }
-void TimerRecord::setStatus(int value) { writeNumber(QStringLiteral("Status"), value); }
-void TimerRecord::setTimeLimit(const QString &value) { writeText(QStringLiteral("TimeLimit"), value); }
-void TimerRecord::setRemind(const QString &value) { writeText(QStringLiteral("Remind"), value); }
-void TimerRecord::setContinue(int value) { writeNumber(QStringLiteral("Continue"), value); }
-void TimerRecord::setPeriodStart(const QString &value) { writeText(QStringLiteral("PeriodStart"), value); }
+void TimerRecord::setUserId(const QString &value)
+{
+    writeText(QStringLiteral("UserId"), value);
+}
+void TimerRecord::setDate(const QString &value)
+{
+    writeText(QStringLiteral("Date"), value);
+}
+void TimerRecord::setLoginTime(const QString &value)
+{
+    writeText(QStringLiteral("LoginTime"), value);
+}
+void TimerRecord::setLogoutTime(const QString &value)
+{
+    writeText(QStringLiteral("LogoutTime"), value);
+}
+void TimerRecord::setElapsed(const QString &value)
+{
+    writeText(QStringLiteral("Elapsed"), value);
+}
+void TimerRecord::setWritten(const QString &value)
+{
+    writeText(QStringLiteral("Written"), value);
+}
+void TimerRecord::setAmount(const QString &value)
+{
+    writeText(QStringLiteral("Amount"), value);
+}
+void TimerRecord::setStatus(int value)
+{
+    writeNumber(QStringLiteral("Status"), value);
+}
+void TimerRecord::setTimeLimit(const QString &value)
+{
+    writeText(QStringLiteral("TimeLimit"), value);
+}
+void TimerRecord::setRemind(const QString &value)
+{
+    writeText(QStringLiteral("Remind"), value);
+}
+void TimerRecord::setContinue(int value)
+{
+    writeNumber(QStringLiteral("Continue"), value);
+}
+void TimerRecord::setPeriodStart(const QString &value)
+{
+    writeText(QStringLiteral("PeriodStart"), value);
+}
 
 void TimerRecord::saveBackup()
 {

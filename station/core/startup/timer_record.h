@@ -25,11 +25,11 @@ public:
     /// close request while the period ran; empty when none was.
     QString written() const;
     QString amount() const;
-    int status() const;           // REG_DWORD; 0 when absent
+    int status() const; // REG_DWORD; 0 when absent
     QString rateType() const;
-    int timeLimit() const;        // text holding a whole number; 0 when absent or unreadable
+    int timeLimit() const; // text holding a whole number; 0 when absent or unreadable
     QString remind() const;
-    int continueFlag() const;     // REG_DWORD read as "continue"; 0 when absent
+    int continueFlag() const; // REG_DWORD read as "continue"; 0 when absent
     /// When the period first started (ISO date and time with milliseconds): with the
     /// station, the key of its bill. Ours; empty in records of older programs.
     QString periodStart() const;

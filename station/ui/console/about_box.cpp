@@ -20,7 +20,8 @@ AboutBox::AboutBox(StationContext &context, QWidget *parent)
     centreWhenShown(this);
     setWindowTitle(QStringLiteral("About Vorlane"));
     auto *layout = new QVBoxLayout(this);
-    auto *version = new QLabel(QStringLiteral("%1.%2").arg(VORLANE_VERSION_MAJOR).arg(VORLANE_VERSION_MINOR), this);
+    auto *version
+        = new QLabel(QStringLiteral("%1.%2").arg(VORLANE_VERSION_MAJOR).arg(VORLANE_VERSION_MINOR), this);
     version->setObjectName(QStringLiteral("lblversion"));
     auto *copy = new QLabel(SplashWindow::legalNotice(), this);
     copy->setObjectName(QStringLiteral("lblcopy"));
@@ -43,22 +44,23 @@ AboutBox::AboutBox(StationContext &context, QWidget *parent)
 void AboutBox::cmdSysInfo_Click()
 {
     Registry &registry = m_context.registry();
-    QString path = registry
-                       .regqueryvalue(RegRoot::LocalMachine, QStringLiteral("SOFTWARE\\Microsoft\\Shared Tools\\MSINFO"),
-                                      QStringLiteral("PATH"))
-                       .toString();
+    QString path
+        = registry
+              .regqueryvalue(RegRoot::LocalMachine,
+                  QStringLiteral("SOFTWARE\\Microsoft\\Shared Tools\\MSINFO"), QStringLiteral("PATH"))
+              .toString();
     if (path.isEmpty()) {
-        const QString folder = registry
-                                   .regqueryvalue(RegRoot::LocalMachine,
-                                                  QStringLiteral("SOFTWARE\\Microsoft\\Shared Tools Location"),
-                                                  QStringLiteral("MSINFO"))
-                                   .toString();
+        const QString folder
+            = registry
+                  .regqueryvalue(RegRoot::LocalMachine,
+                      QStringLiteral("SOFTWARE\\Microsoft\\Shared Tools Location"), QStringLiteral("MSINFO"))
+                  .toString();
         if (!folder.isEmpty())
             path = folder + QStringLiteral("\\MSINFO32.EXE");
     }
     if (path.isEmpty()) {
         m_context.prompter().inform(QStringLiteral("System Information Is Unavailable At This Time"),
-                                    MessageIcon::Information, QStringLiteral("Vorlane"));
+            MessageIcon::Information, QStringLiteral("Vorlane"));
         return;
     }
     m_context.system().launch(path);

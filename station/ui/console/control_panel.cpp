@@ -9,10 +9,10 @@
 #include "console/remote_command.h"
 #include "console/report_launcher.h"
 #include "db/values.h"
-#include "records/rates_editor.h"
 #include "records/manager_records_window.h"
 #include "records/member_records_window.h"
 #include "records/password_window.h"
+#include "records/rates_editor.h"
 #include "startup/station_context.h"
 #include "startup/station_navigator.h"
 #include "widgets/accessible_form.h"
@@ -32,9 +32,9 @@
 #include <QMouseEvent>
 #include <QPointer>
 #include <QPushButton>
+#include <QSignalBlocker>
 #include <QStatusBar>
 #include <QTextEdit>
-#include <QSignalBlocker>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
@@ -47,10 +47,9 @@ namespace {
 constexpr const char *kTitle = "Vorlane Information";
 constexpr const char *kErrorTitle = "Vorlane Error Information";
 
-const char *const kHeaders[ControlPanel::ColumnCount] = {
-    "S. No.", "Computer ", "User", "Date", "Login Time", "Total Time", "Rate Type", "Status",
-    "Surfing ", "Printing", "Snacks", "Cold Drinks", "Accessories", "Others", "Total Amount"};
-
+const char *const kHeaders[ControlPanel::ColumnCount]
+    = { "S. No.", "Computer ", "User", "Date", "Login Time", "Total Time", "Rate Type", "Status", "Surfing ",
+          "Printing", "Snacks", "Cold Drinks", "Accessories", "Others", "Total Amount" };
 
 QAction *addItem(QMenu *menu, const char *name, const char *caption, const char *shortcut = nullptr)
 {
@@ -124,7 +123,8 @@ ControlPanel::ControlPanel(StationContext &context, QWidget *parent)
     m_commands = new QListWidget(m_remoteFrame);
     m_commands->setObjectName(QStringLiteral("List1"));
     m_commands->setAccessibleName(m_remoteFrame->title());
-    m_commands->addItems({QStringLiteral("Send Message"), QStringLiteral("Login Guest"), QStringLiteral("Shutdown")});
+    m_commands->addItems(
+        { QStringLiteral("Send Message"), QStringLiteral("Login Guest"), QStringLiteral("Shutdown") });
     remote->addWidget(m_commands, 0, 0, 1, 3);
     auto *messageLabel = new QLabel(QStringLiteral("Message: "), m_remoteFrame);
     messageLabel->setObjectName(QStringLiteral("Label5"));
@@ -192,10 +192,11 @@ QWidget *ControlPanel::buildCharges()
     auto *grid = new QGridLayout(box);
     auto *heading = new QLabel(QStringLiteral("Charges:"), box);
     grid->addWidget(heading, 0, 0, 1, 2);
-    const std::pair<const char *, QLineEdit **> boxes[] = {
-        {"Surfing", &m_surfing}, {"Printing", &m_printing}, {"Snacks", &m_snacks}, {"Cold Drinks", &m_cold},
-        {"Accessories", &m_accessories}, {"Others", &m_others}, {"Total :", &m_total}};
-    const char *const names[] = {"txtSurfing", "txtPrinting", "txtSnacks", "txtCold", "txtAcce", "txtOthers", "txtTotal"};
+    const std::pair<const char *, QLineEdit **> boxes[] = { { "Surfing", &m_surfing },
+        { "Printing", &m_printing }, { "Snacks", &m_snacks }, { "Cold Drinks", &m_cold },
+        { "Accessories", &m_accessories }, { "Others", &m_others }, { "Total :", &m_total } };
+    const char *const names[]
+        = { "txtSurfing", "txtPrinting", "txtSnacks", "txtCold", "txtAcce", "txtOthers", "txtTotal" };
     int row = 1;
     for (const auto &[caption, edit] : boxes) {
         auto *label = new QLabel(QString::fromLatin1(caption), box);
@@ -210,7 +211,7 @@ QWidget *ControlPanel::buildCharges()
     save->setObjectName(QStringLiteral("cmdSave"));
     grid->addWidget(save, row, 1);
     connect(save, &QPushButton::clicked, this, &ControlPanel::cmdSave_Click);
-    for (QLineEdit *edit : {m_surfing, m_printing, m_snacks, m_cold, m_accessories, m_others})
+    for (QLineEdit *edit : { m_surfing, m_printing, m_snacks, m_cold, m_accessories, m_others })
         connect(edit, &QLineEdit::textChanged, this, &ControlPanel::recalculateTotal);
     return box;
 }
@@ -261,8 +262,8 @@ void ControlPanel::buildMenus()
         openWindow(editor);
         editor->activate();
     });
-    for (const auto &[action, kind] : {std::pair{systemSecurity, RestrictionsWindow::Kind::System},
-                                       std::pair{explorer, RestrictionsWindow::Kind::Explorer}}) {
+    for (const auto &[action, kind] : { std::pair { systemSecurity, RestrictionsWindow::Kind::System },
+             std::pair { explorer, RestrictionsWindow::Kind::Explorer } }) {
         connect(action, &QAction::triggered, this, [this, kind] {
             auto *window = new RestrictionsWindow(m_context, kind);
             window->activate();
@@ -287,7 +288,8 @@ void ControlPanel::buildMenus()
     connect(closeVorlane, &QAction::triggered, this, &ControlPanel::mnuClose_Click);
     connect(m_summaryAction, &QAction::toggled, this, &ControlPanel::applySummary);
     connect(contents, &QAction::triggered, this, [this] {
-        m_context.system().openUrl(QDir(m_context.system().programFolder()).filePath(QStringLiteral("systemfiles/vlhelp.chm")));
+        m_context.system().openUrl(
+            QDir(m_context.system().programFolder()).filePath(QStringLiteral("systemfiles/vlhelp.chm")));
     });
     connect(about, &QAction::triggered, this, [this] {
         // The about box leaves the control panel visible.
@@ -343,7 +345,7 @@ void ControlPanel::buildStatusBar()
 void ControlPanel::openDateTimeSettings()
 {
     // The desktop's date and time settings take the place of "control.exe timedate.cpl".
-    m_context.system().launch(QStringLiteral("gnome-control-center"), {QStringLiteral("datetime")});
+    m_context.system().launch(QStringLiteral("gnome-control-center"), { QStringLiteral("datetime") });
 }
 
 bool ControlPanel::isAdministrator() const
@@ -358,10 +360,11 @@ void ControlPanel::load()
     const RemoteCommandSender::BindResult bound = m_sender->bind();
     if (bound.failure == RemoteCommandSender::BindFailure::AddressInUse) {
         m_context.prompter().inform(bound.description + QStringLiteral("\r\nRemote oprations may not work"),
-                                    MessageIcon::Critical, QString::fromLatin1(kErrorTitle));
+            MessageIcon::Critical, QString::fromLatin1(kErrorTitle));
         m_remoteFrame->setEnabled(false);
     } else if (bound.failure == RemoteCommandSender::BindFailure::Other) {
-        m_context.prompter().inform(bound.description, MessageIcon::Exclamation, QString::fromLatin1(kErrorTitle));
+        m_context.prompter().inform(
+            bound.description, MessageIcon::Exclamation, QString::fromLatin1(kErrorTitle));
     }
 
     m_console.markSignedIn();
@@ -374,10 +377,11 @@ void ControlPanel::load()
 
 void ControlPanel::activate()
 {
-    setWindowTitle(QStringLiteral("Vorlane Control Panel - [") + m_context.state().signedInLogin + QStringLiteral("]"));
+    setWindowTitle(
+        QStringLiteral("Vorlane Control Panel - [") + m_context.state().signedInLogin + QStringLiteral("]"));
 
-    const QVariant summary = m_context.registry().regqueryvalue(RegRoot::CurrentUser, QString::fromLatin1(kSettingsKey),
-                                                                QStringLiteral("Summary"));
+    const QVariant summary = m_context.registry().regqueryvalue(
+        RegRoot::CurrentUser, QString::fromLatin1(kSettingsKey), QStringLiteral("Summary"));
     const bool show = !summary.isValid() || summary.toUInt() != 0;
     {
         const QSignalBlocker quiet(m_summaryAction);
@@ -463,7 +467,7 @@ QString ControlPanel::totalText(double total)
 void ControlPanel::recalculateTotal()
 {
     double sum = 0;
-    for (QLineEdit *edit : {m_printing, m_surfing, m_snacks, m_cold, m_accessories, m_others}) {
+    for (QLineEdit *edit : { m_printing, m_surfing, m_snacks, m_cold, m_accessories, m_others }) {
         bool ok = false;
         const double amount = db::toDouble(edit->text().trimmed(), &ok);
         if (!ok || edit->text().trimmed().isEmpty())
@@ -478,19 +482,20 @@ void ControlPanel::cmdSave_Click()
     if (!m_selection.computer.isEmpty()) {
         // Amounts are checked before they reach the row, so that a typing slip is
         // reported instead of the save silently doing nothing.
-        const std::optional<StationCharges> charges = StationCharges::read(
-            m_surfing->text(), {m_printing->text(), m_snacks->text(), m_cold->text(), m_accessories->text(),
-                                m_others->text()});
+        const std::optional<StationCharges> charges = StationCharges::read(m_surfing->text(),
+            { m_printing->text(), m_snacks->text(), m_cold->text(), m_accessories->text(),
+                m_others->text() });
         if (!charges) {
             m_context.prompter().inform(QStringLiteral("The charges must be numbers; nothing was saved."),
-                                        MessageIcon::Exclamation, QString::fromLatin1(kTitle));
+                MessageIcon::Exclamation, QString::fromLatin1(kTitle));
             return;
         }
         try {
             if (m_console.saveCharges(m_selection.computer, *charges))
                 m_total->setText(totalText(charges->total));
         } catch (const db::Error &error) {
-            m_context.prompter().inform(error.description(), MessageIcon::Exclamation, QString::fromLatin1(kErrorTitle));
+            m_context.prompter().inform(
+                error.description(), MessageIcon::Exclamation, QString::fromLatin1(kErrorTitle));
         }
     }
     refresh();
@@ -508,14 +513,14 @@ void ControlPanel::List1_Click(QListWidgetItem *item)
 void ControlPanel::Command2_Click()
 {
     if (m_command.isEmpty()) {
-        m_context.prompter().inform(QStringLiteral("Select a Remote command"), MessageIcon::Information,
-                                    QString::fromLatin1(kTitle));
+        m_context.prompter().inform(
+            QStringLiteral("Select a Remote command"), MessageIcon::Information, QString::fromLatin1(kTitle));
         return;
     }
     m_payload = StationConsole::commandPayload(m_command, m_message->text(), m_payload);
     if (m_selection.computer.isEmpty()) {
-        m_context.prompter().inform(QStringLiteral("Select a Computer"), MessageIcon::Information,
-                                    QString::fromLatin1(kTitle));
+        m_context.prompter().inform(
+            QStringLiteral("Select a Computer"), MessageIcon::Information, QString::fromLatin1(kTitle));
         return;
     }
     m_sender->send(m_selection.computer, m_payload);
@@ -531,7 +536,7 @@ void ControlPanel::clearSelection()
 {
     m_list->clearSelection();
     m_list->setCurrentItem(nullptr);
-    m_selection = StationSelection{};
+    m_selection = StationSelection {};
     m_message->clear();
     m_command.clear();
     m_commands->clearSelection();
@@ -548,7 +553,7 @@ void ControlPanel::Command4_Click()
 {
     if (!m_console.saveNotes(m_notes->toPlainText()))
         m_context.prompter().inform(QStringLiteral("The notes could not be saved."), MessageIcon::Exclamation,
-                                    QString::fromLatin1(kErrorTitle));
+            QString::fromLatin1(kErrorTitle));
 }
 
 void ControlPanel::mnuSummary_Click()
@@ -559,7 +564,7 @@ void ControlPanel::mnuSummary_Click()
 void ControlPanel::applySummary(bool show)
 {
     m_context.registry().regsetvalue(RegRoot::CurrentUser, QString::fromLatin1(kSettingsKey),
-                                     QStringLiteral("Summary"), quint32(show ? 1 : 0), REG_DWORD);
+        QStringLiteral("Summary"), quint32(show ? 1 : 0), REG_DWORD);
     m_summaryFrame->setVisible(show);
 }
 

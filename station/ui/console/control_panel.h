@@ -85,11 +85,11 @@ public:
     static QString totalText(double total);
 
 public Q_SLOTS:
-    void Command1_Click();                          // Refresh
-    void Command2_Click();                          // Apply
-    void Command3_Click();                          // Cancel
-    void Command4_Click();                          // notes Save
-    void cmdSave_Click();                           // charges Save
+    void Command1_Click(); // Refresh
+    void Command2_Click(); // Apply
+    void Command3_Click(); // Cancel
+    void Command4_Click(); // notes Save
+    void cmdSave_Click(); // charges Save
     void lv_ItemClick(QTreeWidgetItem *item);
     void List1_Click(QListWidgetItem *item);
     void mnuSummary_Click();

@@ -62,11 +62,11 @@ MemberProfile::MemberProfile(StationContext &context, QWidget *parent)
     m_registered = value("lblrdate", this);
     m_expiry = value("lbledate", this);
     const std::pair<const char *, QLabel *> rows[] = {
-        {"Total Time:", m_totalTime},
-        {"Time Used:", m_timeUsed},
-        {"Amount Left:", m_amount},
-        {"Date Of Registration:", m_registered},
-        {"Date Of Expiry:", m_expiry},
+        { "Total Time:", m_totalTime },
+        { "Time Used:", m_timeUsed },
+        { "Amount Left:", m_amount },
+        { "Date Of Registration:", m_registered },
+        { "Date Of Expiry:", m_expiry },
     };
     int row = 0;
     for (const auto &[text, label] : rows) {
@@ -140,8 +140,9 @@ void MemberProfile::Command1_Click()
     // the period does not start, and the member is told why.
     m_continue = setStatus(1);
     if (!m_continue)
-        m_context.prompter().inform(QStringLiteral("Your account could not be marked in use. Please try again."),
-                                    MessageIcon::Exclamation, QStringLiteral("Vorlane Error Information"));
+        m_context.prompter().inform(
+            QStringLiteral("Your account could not be marked in use. Please try again."),
+            MessageIcon::Exclamation, QStringLiteral("Vorlane Error Information"));
     close();
 }
 
