@@ -49,6 +49,8 @@ LedgerCheck LedgerCheck::run(db::Connection &connection, std::optional<QDate> fr
     QByteArray previous;
     qint64 expected = 1;
     std::optional<QDate> firstDay;
+    QString dayText;
+    QDate rowDay;
     for (qint64 after = std::numeric_limits<qint64>::min();;) {
         db::Recordset page(connection,
             QStringLiteral("select %1 from period_ledger where pl_id > ? order by pl_id limit %2")
@@ -66,7 +68,13 @@ LedgerCheck LedgerCheck::run(db::Connection &connection, std::optional<QDate> fr
             const db::LedgerRow row = db::ledgerRowFrom(fields);
             after = row.id;
             ++check.m_rows;
-            const QDate day = db::parseDate(row.day);
+            // Rows come in the order written, so a day's text repeats row after row:
+            // it is read once a run, not once a row.
+            if (row.day != dayText) {
+                dayText = row.day;
+                rowDay = db::parseDate(row.day);
+            }
+            const QDate day = rowDay;
             if (!firstDay && day.isValid())
                 firstDay = day;
             if (row.id > expected)
