@@ -358,6 +358,52 @@ int Connection::execute(const QString &sql, const QVariantList &params)
     return sqlite3_stmt_readonly(statement.get()) ? 0 : sqlite3_changes(m_db);
 }
 
+int RowView::columnCount() const
+{
+    return m_statement ? m_statement->columnCount() : m_result->columns();
+}
+
+QVariant RowView::value(int column) const
+{
+    return m_statement ? m_statement->value(column) : m_result->value(m_row, column);
+}
+
+QString RowView::text(int column) const
+{
+    if (!m_statement)
+        return m_result->value(m_row, column).toString();
+    sqlite3_stmt *statement = m_statement->get();
+    const auto *text = reinterpret_cast<const char *>(sqlite3_column_text(statement, column));
+    return QString::fromUtf8(text, sqlite3_column_bytes(statement, column));
+}
+
+qint64 RowView::number(int column) const
+{
+    if (m_statement && sqlite3_column_type(m_statement->get(), column) == SQLITE_INTEGER)
+        return sqlite3_column_int64(m_statement->get(), column);
+    return toWholeNumber(value(column));
+}
+
+void Connection::forEachRow(
+    const QString &sql, const QVariantList &params, const std::function<void(const RowView &)> &row)
+{
+    RowView view;
+    if (m_server) {
+        const detail::PgResult result = m_server->run(sql, params);
+        view.m_result = &result;
+        for (view.m_row = 0; view.m_row < result.rows(); ++view.m_row)
+            row(view);
+        return;
+    }
+    if (!m_db)
+        throw Error(SQLITE_MISUSE, QStringLiteral("Operation is not allowed when the object is closed."));
+    detail::Statement statement(m_db, sql);
+    statement.bindAll(params);
+    view.m_statement = &statement;
+    while (statement.step())
+        row(view);
+}
+
 namespace {
 
 // Copies every page of `from` into `to` in one step, so that the copy is one

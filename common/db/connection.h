@@ -4,6 +4,7 @@
 #include <QVariant>
 #include <QVariantList>
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <stdexcept>
@@ -14,7 +15,9 @@ namespace vorlane::db {
 
 namespace detail {
 class PgSession;
-}
+class PgResult;
+class Statement;
+} // namespace detail
 
 /// Whether `location` names a database on a PostgreSQL server
 /// ("postgresql://HOST[:PORT]/NAME") rather than a database file.
@@ -53,6 +56,24 @@ public:
 private:
     int m_code;
     QString m_description;
+};
+
+/// One row of `Connection::forEachRow`; it is valid only during the call that gets it.
+class RowView {
+public:
+    int columnCount() const;
+    /// The field as stored: a whole number, a number, text, bytes or null.
+    QVariant value(int column) const;
+    /// The field as text ("" for null).
+    QString text(int column) const;
+    /// The field as a whole number, rounded as the recordsets round (0 for null or text).
+    qint64 number(int column) const;
+
+private:
+    friend class Connection;
+    const detail::Statement *m_statement = nullptr;
+    const detail::PgResult *m_result = nullptr;
+    int m_row = 0;
 };
 
 /// The one open connection a program holds to the system database file.
@@ -94,6 +115,12 @@ public:
     /// Returns the number of rows changed. Text after the statement, or a
     /// number of values different from the number of `?`, is an Error.
     int execute(const QString &sql, const QVariantList &params = {});
+
+    /// Runs a select and gives `row` each of its rows, first to last, keeping none:
+    /// for long reads, where a recordset would hold every row and its key. Values
+    /// are bound as in `execute`; an exception from `row` ends the read and passes on.
+    void forEachRow(
+        const QString &sql, const QVariantList &params, const std::function<void(const RowView &)> &row);
 
     /// Writes a consistent copy of this database into the new file `file` with
     /// SQLite's online backup interface: the copy is taken under one read lock,

@@ -506,26 +506,24 @@ QString ledgerColumns()
                           "pl_logout, pl_elapsed, pl_amount, pl_counted, pl_minutes, pl_final, pl_digest");
 }
 
-LedgerRow ledgerRowFrom(const QVariantList &fields)
+LedgerRow ledgerRowFrom(const RowView &fields)
 {
     LedgerRow row;
-    const auto text = [&](int i) { return fields.value(i).toString(); };
-    const auto number = [&](int i) { return fields.value(i).toLongLong(); };
-    row.id = number(0);
-    row.station = text(1);
-    row.start = text(2);
-    row.revision = number(3);
-    row.user = text(4);
-    row.kind = text(5);
-    row.day = text(6);
-    row.loginTime = text(7);
-    row.logoutTime = text(8);
-    row.elapsed = text(9);
-    row.amount = number(10);
-    row.counted = number(11) == 1;
-    row.minutes = number(12);
-    row.final = number(13) == 1;
-    row.digest = text(14).toLatin1();
+    row.id = fields.number(0);
+    row.station = fields.text(1);
+    row.start = fields.text(2);
+    row.revision = fields.number(3);
+    row.user = fields.text(4);
+    row.kind = fields.text(5);
+    row.day = fields.text(6);
+    row.loginTime = fields.text(7);
+    row.logoutTime = fields.text(8);
+    row.elapsed = fields.text(9);
+    row.amount = fields.number(10);
+    row.counted = fields.number(11) == 1;
+    row.minutes = fields.number(12);
+    row.final = fields.number(13) == 1;
+    row.digest = fields.text(14).toLatin1();
     return row;
 }
 

@@ -8,6 +8,7 @@
 namespace vorlane::db {
 
 class Connection;
+class RowView;
 
 /// The database file name below the server's `systemfiles` folder.
 inline constexpr const char *kDatabaseFileName = "vlsystem.mdb";
@@ -79,7 +80,7 @@ struct LedgerRow {
 /// The columns of a ledger row in the order `LedgerRow` holds them.
 QString ledgerColumns();
 /// Reads a row selected with `ledgerColumns()`, its fields in that order.
-LedgerRow ledgerRowFrom(const QVariantList &fields);
+LedgerRow ledgerRowFrom(const RowView &fields);
 
 /// The text a row's digest is made of: each field as "name=length:UTF-8 bytes" on
 /// its own line, in a fixed order, numbers in decimal, then the previous digest.

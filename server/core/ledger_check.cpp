@@ -52,50 +52,47 @@ LedgerCheck LedgerCheck::run(db::Connection &connection, std::optional<QDate> fr
     QString dayText;
     QDate rowDay;
     for (qint64 after = std::numeric_limits<qint64>::min();;) {
-        db::Recordset page(connection,
+        qint64 read = 0;
+        connection.forEachRow(
             QStringLiteral("select %1 from period_ledger where pl_id > ? order by pl_id limit %2")
                 .arg(db::ledgerColumns())
                 .arg(kPage),
-            { after });
-        if (page.eof())
+            { after }, [&](const db::RowView &fields) {
+                const db::LedgerRow row = db::ledgerRowFrom(fields);
+                ++read;
+                after = row.id;
+                ++check.m_rows;
+                // Rows come in the order written, so a day's text repeats row after row:
+                // it is read once a run, not once a row.
+                if (row.day != dayText) {
+                    dayText = row.day;
+                    rowDay = db::parseDate(row.day);
+                }
+                const QDate day = rowDay;
+                if (!firstDay && day.isValid())
+                    firstDay = day;
+                if (row.id > expected)
+                    note(day,
+                        expected == row.id - 1
+                            ? QStringLiteral("row %1 is missing before %2: removed")
+                                  .arg(expected)
+                                  .arg(rowText(row))
+                            : QStringLiteral("rows %1 to %2 are missing before %3: removed")
+                                  .arg(expected)
+                                  .arg(row.id - 1)
+                                  .arg(rowText(row)));
+                else if (row.id < expected)
+                    note(day, QStringLiteral("%1 is out of order: put in").arg(rowText(row)));
+                if (db::ledgerDigest(row, previous) != row.digest)
+                    note(day,
+                        QStringLiteral("%1 does not match its digest: the chain breaks here (a row changed, "
+                                       "removed before it, or put in)")
+                            .arg(rowText(row)));
+                previous = row.digest;
+                expected = row.id + 1;
+            });
+        if (read < kPage)
             break;
-        const int columns = page.fieldCount();
-        for (; !page.eof(); page.moveNext()) {
-            QVariantList fields;
-            fields.reserve(columns);
-            for (int i = 0; i < columns; ++i)
-                fields << page.field(i);
-            const db::LedgerRow row = db::ledgerRowFrom(fields);
-            after = row.id;
-            ++check.m_rows;
-            // Rows come in the order written, so a day's text repeats row after row:
-            // it is read once a run, not once a row.
-            if (row.day != dayText) {
-                dayText = row.day;
-                rowDay = db::parseDate(row.day);
-            }
-            const QDate day = rowDay;
-            if (!firstDay && day.isValid())
-                firstDay = day;
-            if (row.id > expected)
-                note(day,
-                    expected == row.id - 1 ? QStringLiteral("row %1 is missing before %2: removed")
-                                                 .arg(expected)
-                                                 .arg(rowText(row))
-                                           : QStringLiteral("rows %1 to %2 are missing before %3: removed")
-                                                 .arg(expected)
-                                                 .arg(row.id - 1)
-                                                 .arg(rowText(row)));
-            else if (row.id < expected)
-                note(day, QStringLiteral("%1 is out of order: put in").arg(rowText(row)));
-            if (db::ledgerDigest(row, previous) != row.digest)
-                note(day,
-                    QStringLiteral("%1 does not match its digest: the chain breaks here (a row changed, "
-                                   "removed before it, or put in)")
-                        .arg(rowText(row)));
-            previous = row.digest;
-            expected = row.id + 1;
-        }
     }
 
     // The days: the ledger's latest revisions against the day's guest totals. Every

@@ -158,3 +158,51 @@ TEST(Schema, ASecondCreationIsRefusedAndLeavesTheFileByteForByte)
     EXPECT_EQ(fingerprint(file), before);
     EXPECT_FALSE(QFile::exists(file + QStringLiteral("-journal")));
 }
+
+// A ledger row keeps its digest on either engine: the text it is made of does not
+// depend on how an engine stores or prints the fields, and the forward read gives
+// them back as they were written.
+TEST(Schema, LedgerRowsReadBackWithTheDigestsTheyWereWrittenWith)
+{
+    FreshDatabase fresh;
+    db::LedgerRow first;
+    first.station = QStringLiteral("Caisse É");
+    first.start = QStringLiteral("2026-12-08T10:00:00.000");
+    first.user = QStringLiteral("guest");
+    first.kind = QStringLiteral("gust");
+    first.day = QStringLiteral("12/08/2026");
+    first.loginTime = QStringLiteral("10:00:00 AM");
+    first.logoutTime = QStringLiteral("10:20:00 AM");
+    first.elapsed = QStringLiteral("0 : 20 : 0");
+    first.amount = 18;
+    first.minutes = 20;
+    db::appendLedgerRow(fresh.connection, first);
+    db::LedgerRow second = first;
+    second.revision = 2;
+    second.final = false;
+    second.amount = 25;
+    db::appendLedgerRow(fresh.connection, second);
+
+    std::vector<db::LedgerRow> read;
+    fresh.connection.forEachRow(QStringLiteral("select %1 from period_ledger where pl_id > ? order by pl_id")
+                                    .arg(db::ledgerColumns()),
+        { 0 }, [&read](const db::RowView &fields) { read.push_back(db::ledgerRowFrom(fields)); });
+    ASSERT_EQ(read.size(), 2u);
+    // SHA-256 of the row's digest text, worked out apart from the programs.
+    EXPECT_EQ(read[0].digest, QByteArray("7271ad79e98733b9ffc9aaecbda4b3e26532f916bf0341a1835ac6616db44e90"));
+    EXPECT_EQ(read[1].digest, db::ledgerDigest(read[1], read[0].digest));
+    EXPECT_EQ(read[0].station, first.station);
+    EXPECT_EQ(read[1].amount, second.amount);
+    EXPECT_FALSE(read[1].final);
+    EXPECT_EQ(read[1].revision, 2);
+
+    // A failure inside the read ends it and reaches the caller.
+    int calls = 0;
+    EXPECT_THROW(fresh.connection.forEachRow(QStringLiteral("select pl_id from period_ledger"), {},
+                     [&calls](const db::RowView &) {
+                         ++calls;
+                         throw db::Error(0, QStringLiteral("stop"));
+                     }),
+        db::Error);
+    EXPECT_EQ(calls, 1);
+}
