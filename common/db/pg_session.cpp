@@ -35,6 +35,11 @@ bool isWordChar(QChar c)
     return c.isLetterOrNumber() || c == QLatin1Char('_') || c == QLatin1Char('$');
 }
 
+Error connectionLost(const QString &why)
+{
+    return Error(SQLITE_IOERR, QStringLiteral("The connection to the database server was lost: %1").arg(why));
+}
+
 // The error as the file's layer reports it: the same codes, so that busy, read-only
 // and wrong-type failures are told apart alike, and the same texts where the
 // programs show them.
@@ -49,8 +54,7 @@ Error translate(const QString &state, const QString &message)
         || state == QLatin1String("22003"))
         return Error(SQLITE_MISMATCH, QString::fromLatin1(kTypeMismatch));
     if (state.startsWith(QLatin1String("08")) || state.isEmpty())
-        return Error(
-            SQLITE_IOERR, QStringLiteral("The connection to the database server was lost: %1").arg(message));
+        return connectionLost(message);
     if (state.startsWith(QLatin1String("42")))
         return Error(SQLITE_ERROR, message);
     return Error(SQLITE_ERROR, message);
@@ -283,24 +287,59 @@ void PgSession::fail(pg_result *result)
         ? QString::fromUtf8(PQresultErrorField(result, PG_DIAG_MESSAGE_PRIMARY))
         : QString::fromUtf8(PQerrorMessage(m_conn)).trimmed();
     PQclear(result);
-    if (PQstatus(m_conn) != CONNECTION_OK) {
-        // A server gone away: the next statement finds the connection made again, if it can be.
-        PQreset(m_conn);
-        if (PQstatus(m_conn) == CONNECTION_OK) {
-            try {
-                configure();
-            } catch (const Error &) {
-                // Lost again at once: the statement after this one reports it.
-            }
-        }
-        throw Error(
-            SQLITE_IOERR, QStringLiteral("The connection to the database server was lost: %1").arg(message));
-    }
+    if (PQstatus(m_conn) != CONNECTION_OK)
+        lost(message);
     throw translate(state, message);
+}
+
+void PgSession::lost(const QString &message)
+{
+    // The transaction the session was in went with it: what the caller runs next
+    // must not be taken as part of it, on the new session, and committed alone.
+    m_transactionLost = m_wasInTransaction;
+    reconnect();
+    throw connectionLost(message);
+}
+
+bool PgSession::reconnect()
+{
+    PQreset(m_conn);
+    if (PQstatus(m_conn) != CONNECTION_OK)
+        return false;
+    try {
+        configure();
+    } catch (const Error &) {
+        return false; // lost again at once: the next statement tries again
+    }
+    return true;
+}
+
+bool PgSession::startStatement(const QString &sql)
+{
+    if (m_transactionLost) {
+        // Only the lost transaction's rollback is taken, and it has nothing left to
+        // undo; its commit, or anything else, is refused until then.
+        static const QRegularExpression rollback(
+            QStringLiteral(R"(^\s*rollback\s*$)"), QRegularExpression::CaseInsensitiveOption);
+        if (rollback.match(sql).hasMatch()) {
+            m_transactionLost = false;
+            return false;
+        }
+        throw Error(SQLITE_IOERR,
+            QStringLiteral(
+                "The connection to the database server was lost; the transaction was rolled back."));
+    }
+    // A server that went away and is back: the statement runs on a new session.
+    if (PQstatus(m_conn) != CONNECTION_OK && !reconnect())
+        throw connectionLost(QString::fromUtf8(PQerrorMessage(m_conn)).trimmed());
+    m_wasInTransaction = inTransaction();
+    return true;
 }
 
 PgResult PgSession::run(const QString &sql, const QVariantList &params)
 {
+    if (!startStatement(sql))
+        return PgResult();
     const QByteArray text = serverStatement(sql).toUtf8();
     std::vector<QByteArray> storage;
     std::vector<const char *> values;
@@ -367,6 +406,8 @@ PgResult PgSession::run(const QString &sql, const QVariantList &params)
 PgResult PgSession::describe(const QString &sql)
 {
     // An unnamed statement, prepared and described: the columns, no rows.
+    if (!startStatement(sql))
+        return PgResult();
     const QByteArray text = serverStatement(sql).toUtf8();
     pg_result *prepared = PQprepare(m_conn, "", text.constData(), 0, nullptr);
     if (!prepared || PQresultStatus(prepared) != PGRES_COMMAND_OK)

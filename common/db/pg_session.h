@@ -88,7 +88,15 @@ public:
 
 private:
     [[noreturn]] void fail(pg_result *result);
+    [[noreturn]] void lost(const QString &message);
+    /// Before each statement: refuses what would run inside a lost transaction and
+    /// makes the connection again when needed. False: nothing is to be sent.
+    bool startStatement(const QString &sql);
+    /// Makes the connection again after the server went away; false when it cannot yet.
+    bool reconnect();
     void configure();
+    bool m_wasInTransaction = false; // when the statement running now started
+    bool m_transactionLost = false; // until the lost transaction's end is asked for
     pg_conn *m_conn = nullptr;
     int m_lockWaitMs = 0;
     QString m_location;

@@ -152,3 +152,38 @@ TEST(Connection, ASecondWriterWaitsForTheFirstWithinTheBusyTimeout)
     EXPECT_EQ(rows.field(0).toString(), QStringLiteral("2027-01-03"));
     EXPECT_EQ(rows.field(1).toInt(), 1);
 }
+
+// A database server that goes away in the middle of a transaction: nothing the
+// caller runs afterwards is taken as part of it (on a new session it would be
+// committed alone), its commit fails, and once the server is back the next
+// statement finds the connection made again.
+TEST(Connection, ATransactionLostWithItsServerIsNeverCommittedInPart)
+{
+    if (!test::testsUsePostgres())
+        GTEST_SKIP() << "runs on the PostgreSQL test cluster";
+    FreshDatabase fx;
+    const auto days = [&fx] {
+        db::Recordset rows(fx.connection, QStringLiteral("select count(*) from guest_trans"));
+        return rows.field(0).toInt();
+    };
+    const QString insert
+        = QStringLiteral("insert into guest_trans (gt_date, gt_number, gt_charge) values (?, 1, 10)");
+    {
+        db::Transaction t(fx.connection);
+        fx.connection.execute(insert, { QStringLiteral("01/01/2027") });
+        fx.server->setAway(true);
+        EXPECT_THROW(fx.connection.execute(insert, { QStringLiteral("01/02/2027") }), db::Error);
+        fx.server->setAway(false);
+        EXPECT_THROW(fx.connection.execute(insert, { QStringLiteral("01/03/2027") }), db::Error)
+            << "the transaction is gone";
+        EXPECT_THROW(t.commit(), db::Error);
+    }
+    EXPECT_EQ(days(), 0);
+
+    // Away between two statements: the first one after its return succeeds.
+    fx.server->setAway(true);
+    EXPECT_THROW(days(), db::Error);
+    fx.server->setAway(false);
+    fx.connection.execute(insert, { QStringLiteral("01/04/2027") });
+    EXPECT_EQ(days(), 1);
+}

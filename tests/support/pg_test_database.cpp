@@ -55,6 +55,18 @@ ServerDatabase::ServerDatabase()
     m_location = cluster + QLatin1Char('/') + m_name;
 }
 
+void ServerDatabase::setAway(bool away)
+{
+    db::Connection admin;
+    admin.open(testClusterLocation() + QStringLiteral("/postgres"), db::Connection::OpenFor::Creation);
+    admin.execute(QStringLiteral("ALTER DATABASE %1 ALLOW_CONNECTIONS %2")
+                      .arg(m_name, away ? QStringLiteral("false") : QStringLiteral("true")));
+    if (away)
+        admin.execute(
+            QStringLiteral("select pg_terminate_backend(pid) from pg_stat_activity where datname = ?"),
+            { m_name });
+}
+
 ServerDatabase::~ServerDatabase()
 {
     try {

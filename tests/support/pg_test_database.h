@@ -29,6 +29,9 @@ public:
 
     /// "postgresql://127.0.0.1:PORT/NAME"
     QString location() const { return m_location; }
+    /// The server goes away for this database (its sessions ended, new ones refused),
+    /// or comes back; the rest of the cluster stays up for the other tests.
+    void setAway(bool away);
     QString name() const { return m_name; }
 
 private:

@@ -37,7 +37,10 @@ QString TestFolders::serverFolder() const
 
 QString TestFolders::databaseFile()
 {
-    const QString file = m_dir.filePath(QStringLiteral("server/systemfiles/vlsystem.mdb"));
+    if (testsUsePostgres() && !m_server)
+        m_server = std::make_unique<ServerDatabase>();
+    const QString file
+        = m_server ? m_server->location() : m_dir.filePath(QStringLiteral("server/systemfiles/vlsystem.mdb"));
     if (!m_databaseCreated) {
         db::createDatabase(file, db::NewDatabase { QStringLiteral("admin"), QStringLiteral("guestpw") });
         m_databaseCreated = true;

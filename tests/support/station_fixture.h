@@ -7,6 +7,7 @@
 #include "startup/station_context.h"
 #include "support/fake_clock.h"
 #include "support/fake_prompter.h"
+#include "support/pg_test_database.h"
 #include "support/recording_navigator.h"
 
 #include <QString>
@@ -29,11 +30,15 @@ public:
     QString systemFilesFolder() const;
     QString serverFolder() const;
     /// serverFolder()/systemfiles/vlsystem.mdb, created on first call
-    /// (administrator password "admin", guest password "guestpw").
+    /// (administrator password "admin", guest password "guestpw"); when the tests
+    /// run on PostgreSQL, a fresh database on the test cluster instead.
     QString databaseFile();
+    /// That database on the test cluster; null for a file.
+    ServerDatabase *server() const { return m_server.get(); }
 
 private:
     QTemporaryDir m_dir;
+    std::unique_ptr<ServerDatabase> m_server;
     bool m_databaseCreated = false;
 };
 
