@@ -67,9 +67,18 @@ TEST_F(BillingFault, DatabaseLockedAcrossTheLogoutThenReleased)
     EXPECT_EQ(connection->busyTimeout(), 30000) << "the short wait of a bill is its own";
     EXPECT_TRUE(pending().isPending());
     EXPECT_TRUE(pending().retryTimer()->isActive());
+    // Refused for a lock: tried again soon, after a random pause that grows.
+    const auto pause = [this] { return pending().retryTimer()->interval(); };
+    EXPECT_GE(pause(), PendingBill::kBusyFirstRetryMs / 2);
+    EXPECT_LE(pause(), PendingBill::kBusyFirstRetryMs * 3 / 2);
     EXPECT_TRUE(QFile::exists(pending().file()));
     EXPECT_EQ(value(QStringLiteral("Status")).toInt(), 1);
     EXPECT_FALSE(pending().retry()) << "still locked";
+    EXPECT_GE(pause(), PendingBill::kBusyFirstRetryMs);
+    for (int refusal = 0; refusal < 3; ++refusal)
+        EXPECT_FALSE(pending().retry());
+    EXPECT_GE(pause(), PendingBill::kRetryMs / 2);
+    EXPECT_LE(pause(), PendingBill::kRetryMs);
 
     blocker.execute(QStringLiteral("ROLLBACK"));
     EXPECT_TRUE(pending().retry());
@@ -90,11 +99,45 @@ TEST_F(BillingFault, DatabaseLockedAcrossTheLogoutThenReleased)
     EXPECT_EQ(ledgerRows(), 1);
 }
 
+// The database server goes away while a guest is timed, and comes back: the station
+// takes the road of a lost database and bills the period once on the server's return.
+TEST_F(BillingFault, TheDatabaseServerGoesAwayDuringAPeriodAndComesBack)
+{
+    if (!testsUsePostgres())
+        GTEST_SKIP() << "runs on the PostgreSQL test cluster";
+    auto timer = start();
+    tick(*timer, kTwentyMinutes);
+    f.folders.server()->setAway(true);
+    timer->lbltmr2_Click();
+    EXPECT_FALSE(timer->savedCleanly());
+    EXPECT_TRUE(pending().isPending());
+    EXPECT_EQ(value(QStringLiteral("Status")).toInt(), 1);
+
+    // The operator's sign-in finds the database gone: the station searches its server.
+    auto lock = lockScreen();
+    lock->optchoice(0)->click();
+    lock->txtlog()->setText(QStringLiteral("administrator"));
+    lock->txtpas()->setText(QStringLiteral("admin"));
+    lock->cmdsubt_Click();
+    EXPECT_EQ(statusLine(*lock), QStringLiteral("Searching Vorlane Server"));
+    EXPECT_TRUE(f.state().reconnecting);
+    EXPECT_TRUE(f.navigator.calls.contains(QStringLiteral("showConnectionWindow")));
+    EXPECT_FALSE(pending().retry()) << "still away";
+
+    f.folders.server()->setAway(false);
+    EXPECT_TRUE(pending().retry());
+    EXPECT_EQ(value(QStringLiteral("Status")).toInt(), 0);
+    EXPECT_EQ(guestDay(), (QVariantList { 1, 18 }));
+    EXPECT_TRUE(pending().retry());
+    EXPECT_EQ(ledgerRows(), 1);
+}
+
 TEST_F(BillingFault, GuestTotalsUnwritableThenRestored)
 {
     connection->execute(QStringLiteral("alter table guest_trans rename to guest_trans_away"));
     guestPeriod();
     EXPECT_TRUE(pending().isPending());
+    EXPECT_EQ(pending().retryTimer()->interval(), PendingBill::kRetryMs) << "not a lock: no hurry";
     EXPECT_EQ(value(QStringLiteral("Status")).toInt(), 1);
     EXPECT_EQ(stationRow().value(5).toInt(), 1) << "nothing half written: the station row is still open";
 

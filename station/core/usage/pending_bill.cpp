@@ -10,6 +10,8 @@
 #include <QLoggingCategory>
 #include <QTimer>
 
+#include <algorithm>
+
 namespace vorlane {
 
 namespace {
@@ -43,6 +45,7 @@ PendingBill::PendingBill(StationContext &context, QObject *parent)
     : QObject(parent)
     , m_context(context)
     , m_timer(new QTimer(this))
+    , m_random(QRandomGenerator::securelySeeded())
 {
     m_timer->setObjectName(QStringLiteral("pendingBillRetry"));
     m_timer->setInterval(kRetryMs);
@@ -74,7 +77,7 @@ std::optional<PeriodBill> PendingBill::bill() const
 bool PendingBill::settle(const PeriodBill &bill)
 {
     if (!m_context.connection().isOpen()) {
-        keep(bill);
+        keep(bill, false);
         return false;
     }
     const PeriodLedger::Outcome outcome = PeriodLedger::write(m_context.connection(), bill);
@@ -82,7 +85,7 @@ bool PendingBill::settle(const PeriodBill &bill)
         forget(bill);
         return true;
     }
-    keep(bill);
+    keep(bill, outcome.result == PeriodLedger::Result::Busy);
     return false;
 }
 
@@ -104,15 +107,26 @@ bool PendingBill::retry()
     return settle(*kept);
 }
 
-void PendingBill::keep(const PeriodBill &bill)
+int PendingBill::nextRetryMs(bool busy)
+{
+    if (!busy) {
+        m_busyRefusals = 0;
+        return kRetryMs;
+    }
+    // Half to one and a half times a pause that doubles with each refusal in a row.
+    const int middle = std::min(kRetryMs, kBusyFirstRetryMs << std::min(m_busyRefusals, 4));
+    ++m_busyRefusals;
+    return std::min(kRetryMs, middle / 2 + int(m_random.bounded(quint32(middle) + 1)));
+}
+
+void PendingBill::keep(const PeriodBill &bill, bool busy)
 {
     const bool wasPending = isPending();
     m_bill = bill;
     if (!writeFileAtomically(file(), bill.toText(), FileFlush::Data))
         qCWarning(lcPending, "the pending bill could not be kept in %s; the timer record still holds it",
             qPrintable(file()));
-    if (!m_timer->isActive())
-        m_timer->start();
+    m_timer->start(nextRetryMs(busy));
     if (!wasPending)
         Q_EMIT pendingChanged(true);
 }
@@ -129,6 +143,7 @@ void PendingBill::forget(const PeriodBill &bill)
         record.saveBackup();
     }
     m_bill.reset();
+    m_busyRefusals = 0;
     if (QFile::exists(file()) && !QFile::remove(file()))
         qCWarning(lcPending, "the written bill %s could not be removed", qPrintable(file()));
     m_timer->stop();

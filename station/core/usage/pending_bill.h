@@ -4,6 +4,7 @@
 
 #include <QDate>
 #include <QObject>
+#include <QRandomGenerator>
 #include <QString>
 
 #include <optional>
@@ -27,10 +28,17 @@ PeriodBill billFromRecord(const TimerRecord &record, const QString &station, con
 /// `Status` stays 1; it is written again every few seconds and at every start. Only
 /// once it is written does `Status` become 0. Meanwhile the station takes no new
 /// customer, so nothing overwrites it.
+///
+/// A bill refused only for another station's lock is tried again sooner, after a
+/// random pause that grows with each refusal up to the usual interval: stations
+/// whose periods ended together spread their writes out instead of meeting again
+/// at the same instant.
 class PendingBill : public QObject {
     Q_OBJECT
 public:
     static constexpr int kRetryMs = 5000;
+    /// The middle of the first pause after a refusal for a lock.
+    static constexpr int kBusyFirstRetryMs = 400;
 
     explicit PendingBill(StationContext &context, QObject *parent = nullptr);
     ~PendingBill() override;
@@ -55,12 +63,15 @@ Q_SIGNALS:
     void pendingChanged(bool pending);
 
 private:
-    void keep(const PeriodBill &bill);
+    void keep(const PeriodBill &bill, bool busy);
     void forget(const PeriodBill &bill);
+    int nextRetryMs(bool busy);
 
     StationContext &m_context;
     QTimer *m_timer;
     std::optional<PeriodBill> m_bill;
+    QRandomGenerator m_random;
+    int m_busyRefusals = 0; // in a row, since the last bill written or other failure
 };
 
 } // namespace vorlane
