@@ -8,7 +8,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds="${FUZZ_SECONDS:-30}"
 targets=("$@")
-[ ${#targets[@]} -eq 0 ] && targets=(fuzz_registry_store fuzz_station_text fuzz_remote_command fuzz_discovery fuzz_database_location fuzz_date_rules fuzz_backup_restore fuzz_report_range)
+[ ${#targets[@]} -eq 0 ] && targets=(fuzz_registry_store fuzz_station_text fuzz_remote_command fuzz_listener_dispatch fuzz_discovery fuzz_database_location fuzz_date_rules fuzz_backup_restore fuzz_report_range)
 
 generator=()
 command -v ninja >/dev/null 2>&1 && generator=(-G Ninja)
