@@ -149,9 +149,12 @@ bool ServerConnectionWindow::openDatabase()
     } catch (const std::exception &error) {
         description = QString::fromLocal8Bit(error.what());
     }
-    const QString text = QFileInfo(file).isFile()
-        ? description
-        : QStringLiteral("Cannot connect to the database.\r\nDatabase file is missing.");
+    // A database server that cannot be reached is no missing file: its own reason is shown.
+    QString text = description;
+    if (db::isServerLocation(file))
+        text = QStringLiteral("Cannot connect to the database.\r\n") + description;
+    else if (!QFileInfo(file).isFile())
+        text = QStringLiteral("Cannot connect to the database.\r\nDatabase file is missing.");
     m_context.prompter().inform(text, MessageIcon::Critical, QLatin1String(kServerErrorTitle));
     return false;
 }

@@ -76,6 +76,18 @@ TEST(ServerConnectionWindow, MissingOrUnreadableDatabaseIsReportedAndRefused)
     EXPECT_NE(fixture.prompter.last().text, fixture.prompter.boxes().front().text);
     EXPECT_FALSE(fixture.prompter.last().text.isEmpty());
     EXPECT_FALSE(fixture.connection().isOpen());
+
+    // A database server that does not answer: its address and reason, not a missing file.
+    QFile note(fixture.folders.serverFolder() + QStringLiteral("/systemfiles/")
+        + QLatin1String(db::kServerDatabaseNote));
+    ASSERT_TRUE(note.open(QIODevice::WriteOnly));
+    note.write("postgresql://127.0.0.1:1/vorlane\n");
+    note.close();
+    ASSERT_EQ(fixture.context->databaseFile(), QStringLiteral("postgresql://127.0.0.1:1/vorlane"));
+    EXPECT_FALSE(window.run());
+    EXPECT_TRUE(fixture.prompter.last().text.startsWith(QStringLiteral(
+        "Cannot connect to the database.\r\nCannot open the database 'postgresql://127.0.0.1:1/vorlane'")))
+        << fixture.prompter.last().text.toStdString();
 }
 
 TEST(ServerStartUp, MissingDatabaseEndsTheProgramAfterTheResponderWasListening)
