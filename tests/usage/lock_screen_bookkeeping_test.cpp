@@ -7,6 +7,7 @@
 #include "usage/station_bookkeeping.h"
 
 #include <QFile>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -317,4 +318,33 @@ TEST_F(LockScreenBookkeeping, LoadingRestoresTheBackupBeforeClosingThePeriod)
     EXPECT_EQ(row[0].toString(), fixture.state().stationAddress);
     EXPECT_EQ(row[1].toString(), QStringLiteral(" "));
     EXPECT_EQ(row[9].toString(), QStringLiteral("Slot I"));
+}
+
+// A station that cannot register at its start (here the table is away) tries again
+// every few seconds while nobody signs in; once registered, or once somebody has
+// signed in, it stops.
+TEST_F(LockScreenBookkeeping, AStationNotRegisteredAtItsStartTriesAgainUntilTheFirstSignIn)
+{
+    connection->execute(QStringLiteral("alter table machine_master2 rename to machine_master2_away"));
+    LockScreen lock(*fixture.context);
+    lock.load();
+    auto *retry = lock.findChild<QTimer *>(QStringLiteral("registerRetry"));
+    ASSERT_NE(retry, nullptr);
+    EXPECT_TRUE(retry->isActive());
+    lock.retryRegistration();
+    EXPECT_TRUE(retry->isActive()) << "still away";
+
+    connection->execute(QStringLiteral("alter table machine_master2_away rename to machine_master2"));
+    lock.retryRegistration();
+    EXPECT_FALSE(retry->isActive());
+    ASSERT_EQ(machineRow().size(), 10);
+    EXPECT_EQ(db::toWholeNumber(machineRow()[5]), 0);
+
+    // Somebody signed in before the row could be written: the row is left to the period.
+    connection->execute(QStringLiteral("delete from machine_master2"));
+    retry->start();
+    fixture.session().setSignedIn(QStringLiteral("gust"), QStringLiteral("guest"));
+    lock.retryRegistration();
+    EXPECT_FALSE(retry->isActive());
+    EXPECT_TRUE(machineRow().isEmpty());
 }

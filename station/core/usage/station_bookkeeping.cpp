@@ -4,6 +4,7 @@
 #include "db/recordset.h"
 #include "db/values.h"
 #include "platform/attempt.h"
+#include "platform/log.h"
 #include "startup/station_context.h"
 #include "startup/timer_record.h"
 #include "usage/pending_bill.h"
@@ -163,7 +164,7 @@ void StationBookkeeping::saverecord(qint64 amount, const QString &date)
     attempt([&] { totals.close(); });
 }
 
-bool StationBookkeeping::addmachine()
+bool StationBookkeeping::addmachine(int waitMs)
 {
     const StationState &state = m_context.state();
     TimerRecord record(m_context.registry(), state.timerBackupFile);
@@ -178,13 +179,17 @@ bool StationBookkeeping::addmachine()
             registerRow();
             return true;
         } catch (const db::Error &error) {
-            if (!error.isBusy())
+            if (!error.isBusy()
+                || std::chrono::steady_clock::now() - started >= std::chrono::milliseconds(waitMs)) {
+                qCWarning(lcUsage, "the station is not registered yet: %s", qPrintable(error.description()));
                 return false;
+            }
+        } catch (const std::exception &error) {
+            qCWarning(lcUsage, "the station is not registered yet: %s", error.what());
+            return false;
         } catch (...) {
             return false;
         }
-        if (std::chrono::steady_clock::now() - started >= std::chrono::milliseconds(kRegisterWaitMs))
-            return false;
     }
 }
 

@@ -45,8 +45,8 @@ public:
     /// (from the last `checktimer`) and status 0; a missing one is added with
     /// blanks and today's date. While other stations hold the database the row is
     /// tried again, each try waiting the connection's busy time-out, until
-    /// `kRegisterWaitMs` have passed. True when the row was written.
-    bool addmachine();
+    /// `waitMs` have passed. True when the row was written.
+    bool addmachine(int waitMs = kRegisterWaitMs);
     static constexpr int kRegisterWaitMs = 10000;
 
     /// Checks at registration that this station can write the database; when it

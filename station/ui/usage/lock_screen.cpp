@@ -91,10 +91,15 @@ LockScreen::LockScreen(StationContext &context, QWidget *parent)
     m_stimer1->setObjectName(QStringLiteral("stimer1"));
     m_stimer1->setInterval(50);
     connect(m_stimer1, &QTimer::timeout, this, &LockScreen::stimer1_Timer);
+    m_registerRetry = new QTimer(this);
+    m_registerRetry->setObjectName(QStringLiteral("registerRetry"));
+    m_registerRetry->setInterval(kRegisterRetryMs);
+    connect(m_registerRetry, &QTimer::timeout, this, &LockScreen::retryRegistration);
 
     // The window shows what the session answers to a sign-in.
     StationSession &session = m_context.session();
     connect(&session, &StationSession::signedIn, this, &LockScreen::accept);
+    connect(&session, &StationSession::signedIn, m_registerRetry, &QTimer::stop);
     connect(&session, &StationSession::signInRefused, this, [this](const QString &text, SignInField field) {
         refuse(text, field == SignInField::Password ? m_txtpas : m_txtlog);
     });
@@ -239,7 +244,10 @@ void LockScreen::load()
     attempt([&] { session.setStationAddress(stationAddressFor(session.state().trimmedServerName)); });
     attempt([&] { TimerRecord(m_context.registry(), session.state().timerBackupFile).restoreBackup(); });
     attempt([&] { m_bookkeeping.checktimer(); });
-    attempt([&] { m_bookkeeping.addmachine(); });
+    bool registered = false;
+    attempt([&] { registered = m_bookkeeping.addmachine(); });
+    if (!registered)
+        m_registerRetry->start();
     attempt([&] { m_bookkeeping.checkBilling(); });
     connect(&m_context.pendingBill(), &PendingBill::pendingChanged, this, &LockScreen::showBillingStatus,
         Qt::UniqueConnection);
@@ -289,9 +297,19 @@ void LockScreen::activate()
     setTopMost(true);
 }
 
+void LockScreen::retryRegistration()
+{
+    bool registered = false;
+    if (m_context.state().signInKind.isEmpty())
+        attempt([&] { registered = m_bookkeeping.addmachine(0); });
+    if (registered || !m_context.state().signInKind.isEmpty())
+        m_registerRetry->stop();
+}
+
 void LockScreen::unload()
 {
     m_stimer1->stop();
+    m_registerRetry->stop();
     letKeyboardGo();
     m_context.session().closeSignIn();
     m_context.session().disconnect(this);

@@ -32,7 +32,11 @@ public:
     ~LockScreen() override;
 
     /// Once per run: station address, timer-record restore, checktimer, addmachine.
+    /// A station that could not register (the database busy with the other stations
+    /// starting, say) tries again every few seconds until the first sign-in.
     void load();
+    /// Every few seconds until the station is registered: `addmachine` once more.
+    static constexpr int kRegisterRetryMs = 3000;
     /// Every showing: clears and locks (the activation steps).
     void activate();
     /// Shell released, delmachine, connection closed, listener unloaded.
@@ -54,6 +58,9 @@ public:
     bool isTicking() const;
 
 public Q_SLOTS:
+    /// Registers the station when it is not yet and nobody has signed in since the
+    /// load (a later row would carry an older last usage than the database's).
+    void retryRegistration();
     /// The 50 ms tick: blinks "Your time slot has expired" and keeps the window on top.
     void stimer1_Timer();
     /// Choosing a sign-in kind: both boxes emptied and enabled, `txtlog` focused.
@@ -88,6 +95,7 @@ private:
 
     StationContext &m_context;
     StationBookkeeping m_bookkeeping;
+    QTimer *m_registerRetry = nullptr;
     bool m_topMost = false;
     bool m_keyboardHeld = false;
 
