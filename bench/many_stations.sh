@@ -16,7 +16,9 @@
 # environment: VORLANE_BUILD_DIR (default build), MANY_STATIONS_ROOT (the folder that
 #   receives the installation, default $TMPDIR or /tmp; /dev/shm keeps a busy disk out of
 #   the figures), MANY_STATIONS_IDLE_SECONDS (default 10), MANY_STATIONS_KEEP=1 (keep the
-#   folder for a look afterwards).
+#   folder for a look afterwards), MANY_STATIONS_ENGINE=postgresql (the tables in a
+#   throw-away PostgreSQL cluster of tests/support/pg_cluster.sh instead of the file; the
+#   stations sign in with its password file).
 # Everything it starts is stopped when it ends; its traffic stays on 127.0.0.0/8.
 set -uo pipefail
 cd "$(dirname "$0")/.." || exit 2
@@ -33,7 +35,14 @@ sender_exe="$build/bench/bench_send_remote_command"
 for program in "$server_exe" "$station_exe" "$sender_exe"; do
   [ -x "$program" ] || { echo "missing $program: build first (cmake --build $build)" >&2; exit 2; }
 done
-command -v sqlite3 >/dev/null || { echo "sqlite3 is needed to read the totals" >&2; exit 2; }
+engine="${MANY_STATIONS_ENGINE:-sqlite}"
+case "$engine" in
+sqlite) command -v sqlite3 >/dev/null || { echo "sqlite3 is needed to read the totals" >&2; exit 2; } ;;
+postgresql) command -v psql >/dev/null || { echo "psql is needed to read the totals" >&2; exit 2; } ;;
+*) echo "MANY_STATIONS_ENGINE is sqlite or postgresql" >&2; exit 2 ;;
+esac
+# One time zone for the programs and the queries that turn a period's start into a moment.
+export TZ=UTC
 idle_seconds="${MANY_STATIONS_IDLE_SECONDS:-10}"
 # --time-limit 1: the timer ends the period when it shows its 59th second ("0 : 0 : 59").
 limit_ms=59000
@@ -42,6 +51,7 @@ started_at=$(date +%s)
 root="$(mktemp -d "${MANY_STATIONS_ROOT:-${TMPDIR:-/tmp}}/many_stations.XXXXXX")"
 database="$root/server/systemfiles/vlsystem.mdb"
 pids=()
+pg_dir=""
 
 cleanup() {
   local pid
@@ -56,6 +66,7 @@ cleanup() {
   done
   for pid in "${pids[@]}"; do kill -KILL "$pid" 2>/dev/null; done
   wait 2>/dev/null
+  [ -z "$pg_dir" ] || tests/support/pg_cluster.sh stop "$pg_dir" >/dev/null 2>&1
   if [ "${MANY_STATIONS_KEEP:-0}" = 1 ]; then
     echo "installation kept in $root"
   else
@@ -88,7 +99,14 @@ while [ ${#addresses[@]} -lt "$count" ]; do
 done
 
 # sql STATEMENT: one answer from the cafe's database, waiting out the stations' locks.
-sql() { sqlite3 -cmd '.timeout 10000' -separator ' ' "$database" "$1"; }
+if [ "$engine" = postgresql ]; then
+  sql() { psql -X -q -At -F ' ' -v ON_ERROR_STOP=1 -d "$database" -c "$1"; }
+  # A period's start ("yyyy-mm-ddThh:mm:ss.zzz", UTC here) as milliseconds since 1970.
+  start_ms_of="(extract(epoch from pl_start::timestamp) * 1000)::bigint"
+else
+  sql() { sqlite3 -cmd '.timeout 10000' -separator ' ' "$database" "$1"; }
+  start_ms_of="cast(round((julianday(pl_start, 'utc') - 2440587.5) * 86400000) as integer)"
+fi
 now_ms() { date +%s%3N; }
 
 # station_env ADDRESS: the station's environment, in the array `env_of`.
@@ -104,7 +122,18 @@ cpu_ticks() { awk '{ print $14 + $15 }' "/proc/$1/stat" 2>/dev/null || echo 0; }
 
 echo "many_stations: N=$count, folders in $root, port offset $port_offset, load average $(cut -d' ' -f1-3 /proc/loadavg)"
 
-timeout 60 "$server_exe" --init-database "$root/server" --admin-password admin --guest-password guestpw \
+database_option=()
+if [ "$engine" = postgresql ]; then
+  pg_dir="$(mktemp -u "${TMPDIR:-/tmp}/many_stations_pg.XXXXXX")"
+  # Durable as a cafe would run it: fsync on, unlike the tests' cluster.
+  VORLANE_PG_FSYNC=on VORLANE_PG_MAX_CONNECTIONS=$((count + 50)) tests/support/pg_cluster.sh start "$pg_dir" >"$root/pg.log" 2>&1 || { cat "$root/pg.log" >&2; exit 1; }
+  export PGUSER=vorlane PGPASSFILE="$pg_dir/pgpass"
+  database="$(cat "$pg_dir/location")/vorlane_bench"
+  psql -X -q -d "$(cat "$pg_dir/location")/postgres" -c "create database vorlane_bench" || exit 1
+  database_option=(--database "$database")
+  echo "database: $database"
+fi
+timeout 60 "$server_exe" --init-database "$root/server" "${database_option[@]}" --admin-password admin --guest-password guestpw \
   >"$root/init.log" 2>&1 || { echo "the database was not created:" >&2; cat "$root/init.log" >&2; exit 1; }
 first_quarter="$(sql 'select rt_quarter1 from Rates_master limit 1')"
 [[ "$first_quarter" =~ ^[0-9]+$ ]] || { echo "no Slot I rate in the new database" >&2; exit 1; }
@@ -150,6 +179,14 @@ while [ "$(date +%s)" -lt $deadline ]; do
 done
 registered="${registered:-0}"
 echo "stations registered: $registered of $count ($(($(date +%s) - launch_done)) s after the last start)"
+if [ "$registered" -lt "$count" ]; then
+  idle_rows=" $(sql "select machinename from machine_master2 where status=0" | tr '\n' ' ') "
+  for address in "${addresses[@]}"; do
+    [[ "$idle_rows" == *" $address "* ]] && continue
+    echo "not registered: $address; the end of its log:" >&2
+    tail -5 "$root/$address/station.log" >&2
+  done
+fi
 
 # Idle: the stations' memory and CPU over a quiet interval before any guest arrives.
 declare -A ticks_before
@@ -190,8 +227,8 @@ while [ "$(date +%s)" -lt $deadline ]; do
       start_ms[$station]=$value
       billed=$((billed + 1))
     fi
-  done < <(sql "select 'S', machinename, status from machine_master2 where machinename like '127.%';
-    select 'L', pl_station, cast(round((julianday(pl_start, 'utc') - 2440587.5) * 86400000) as integer)
+  done < <(sql "select 'S', machinename, cast(status as text) from machine_master2 where machinename like '127.%'
+    union all select 'L', pl_station, cast($start_ms_of as text)
       from period_ledger where pl_counted = 1 and pl_id > 0;" 2>/dev/null)
   [ $billed -ge "$count" ] && break
   sleep 0.5

@@ -2,7 +2,9 @@
 # A throw-away PostgreSQL cluster for the tests:
 #   pg_cluster.sh start DIR   makes and starts a cluster in DIR/data, on 127.0.0.1 at a
 #                             random port, and writes DIR/location ("postgresql://127.0.0.1:PORT")
-#                             and DIR/pgpass (the password file of its user "vorlane")
+#                             and DIR/pgpass (the password file of its user "vorlane");
+#                             VORLANE_PG_FSYNC (default off) and VORLANE_PG_MAX_CONNECTIONS
+#                             (default 200) set those server settings
 #   pg_cluster.sh stop DIR    stops it and removes DIR
 # The cluster runs as an unprivileged user: the caller, or "nobody" when the caller is root.
 set -euo pipefail
@@ -45,7 +47,7 @@ start)
   for attempt in 1 2 3 4 5 6 7 8; do
     port=$((20000 + RANDOM % 40000))
     if as_owner "$bin/pg_ctl" -D "$dir/data" -l "$dir/server.log" -w -t 30 \
-      -o "-p $port -k $dir -c listen_addresses=127.0.0.1 -c fsync=off -c max_connections=200" \
+      -o "-p $port -k $dir -c listen_addresses=127.0.0.1 -c fsync=${VORLANE_PG_FSYNC:-off} -c max_connections=${VORLANE_PG_MAX_CONNECTIONS:-200}" \
       start >/dev/null 2>&1; then
       printf 'postgresql://127.0.0.1:%s\n' "$port" >"$dir/location"
       # The password file is read by the tests, who run as the caller.
