@@ -87,7 +87,9 @@ for _ in $(seq 200); do
   [ $taken -eq 0 ] && { port_offset=$candidate; break; }
 done
 [ -n "$port_offset" ] || { echo "no free port range" >&2; exit 2; }
-common_env=(QT_QPA_PLATFORM=offscreen VORLANE_SIMULATE_SYSTEM=1 VORLANE_PORT_OFFSET="$port_offset")
+# The stations' logs also say why a sign-in was refused (a busy database is told at "info").
+common_env=(QT_QPA_PLATFORM=offscreen VORLANE_SIMULATE_SYSTEM=1 VORLANE_PORT_OFFSET="$port_offset"
+  QT_LOGGING_RULES="vorlane.*.info=true")
 
 # The stations' addresses: 127.0.0.2 onwards, passing over .0 and .255 of each block.
 addresses=()
@@ -184,7 +186,7 @@ if [ "$registered" -lt "$count" ]; then
   for address in "${addresses[@]}"; do
     [[ "$idle_rows" == *" $address "* ]] && continue
     echo "not registered: $address; the end of its log:" >&2
-    tail -5 "$root/$address/station.log" >&2
+    grep -v "This plugin does not support" "$root/$address/station.log" | tail -5 >&2
   done
 fi
 
@@ -284,7 +286,7 @@ if [ $lost -ne 0 ]; then
   for address in "${addresses[@]}"; do
     if [ -z "${billed_ms[$address]:-}" ]; then
       echo "--- $address (not billed), the end of its log:" >&2
-      tail -5 "$root/$address/station.log" >&2
+      grep -v "This plugin does not support" "$root/$address/station.log" | tail -5 >&2
       break
     fi
   done
