@@ -1,6 +1,7 @@
 #include "db/recordset.h"
 #include "db/schema.h"
 #include "db_test_support.h"
+#include "support/ledger_sample.h"
 
 #include <QCryptographicHash>
 #include <QFile>
@@ -165,17 +166,8 @@ TEST(Schema, ASecondCreationIsRefusedAndLeavesTheFileByteForByte)
 TEST(Schema, LedgerRowsReadBackWithTheDigestsTheyWereWrittenWith)
 {
     FreshDatabase fresh;
-    db::LedgerRow first;
+    db::LedgerRow first = test::sampleLedgerRow();
     first.station = QStringLiteral("Caisse É");
-    first.start = QStringLiteral("2026-12-08T10:00:00.000");
-    first.user = QStringLiteral("guest");
-    first.kind = QStringLiteral("gust");
-    first.day = QStringLiteral("12/08/2026");
-    first.loginTime = QStringLiteral("10:00:00 AM");
-    first.logoutTime = QStringLiteral("10:20:00 AM");
-    first.elapsed = QStringLiteral("0 : 20 : 0");
-    first.amount = 18;
-    first.minutes = 20;
     db::appendLedgerRow(fresh.connection, first);
     db::LedgerRow second = first;
     second.revision = 2;

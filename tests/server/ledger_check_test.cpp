@@ -3,6 +3,7 @@
 #include "db/schema.h"
 #include "ledger_check.h"
 #include "server_command_line.h"
+#include "support/ledger_sample.h"
 #include "support/station_fixture.h"
 #include "usage/period_ledger.h"
 
@@ -147,19 +148,9 @@ TEST_F(LedgerCheckTest, TheDaysShownFollowTheRangeButTheChainIsWalkedWhole)
 // give exactly these bytes for this row, so the known digest pins it.
 TEST(LedgerDigest, TheTextOfARowIsFixed)
 {
-    db::LedgerRow row;
+    db::LedgerRow row = test::sampleLedgerRow();
     row.id = 7;
-    row.station = QStringLiteral("STATION1");
-    row.start = QStringLiteral("2026-12-08T10:00:00.000");
     row.revision = 2;
-    row.user = QStringLiteral("guest");
-    row.kind = QStringLiteral("gust");
-    row.day = QStringLiteral("12/08/2026");
-    row.loginTime = QStringLiteral("10:00:00 AM");
-    row.logoutTime = QStringLiteral("10:20:00 AM");
-    row.elapsed = QStringLiteral("0 : 20 : 0");
-    row.amount = 18;
-    row.minutes = 20;
     EXPECT_EQ(db::ledgerDigestText(row, "ab"),
         QByteArray("vorlane period ledger 1\nid=1:7\nstation=8:STATION1\nstart=23:2026-12-08T10:00:00.000\n"
                    "revision=1:2\nuser=5:guest\nkind=4:gust\nday=10:12/08/2026\nlogin=11:10:00:00 AM\n"
