@@ -296,8 +296,10 @@ void PgSession::lost(const QString &message)
 {
     // The transaction the session was in went with it: what the caller runs next
     // must not be taken as part of it, on the new session, and committed alone.
-    m_transactionLost = m_wasInTransaction;
+    // (Marked after the new session is set up, which runs statements of its own.)
+    const bool transactionLost = m_wasInTransaction;
     reconnect();
+    m_transactionLost = transactionLost;
     throw connectionLost(message);
 }
 

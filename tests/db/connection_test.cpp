@@ -168,10 +168,19 @@ TEST(Connection, ATransactionLostWithItsServerIsNeverCommittedInPart)
     };
     const QString insert
         = QStringLiteral("insert into guest_trans (gt_date, gt_number, gt_charge) values (?, 1, 10)");
-    {
+    const auto lockTimeout = [](db::Connection &connection) {
+        QString value;
+        connection.forEachRow(QStringLiteral("show lock_timeout"), {},
+            [&value](const db::RowView &row) { value = row.text(0); });
+        return value;
+    };
+    // Away for a moment (a restart): the session is ended and a new one can be made at once.
+    for (const bool backAtOnce : { false, true }) {
         db::Transaction t(fx.connection);
         fx.connection.execute(insert, { QStringLiteral("01/01/2027") });
         fx.server->setAway(true);
+        if (backAtOnce)
+            fx.server->setAway(false);
         EXPECT_THROW(fx.connection.execute(insert, { QStringLiteral("01/02/2027") }), db::Error);
         fx.server->setAway(false);
         EXPECT_THROW(fx.connection.execute(insert, { QStringLiteral("01/03/2027") }), db::Error)
@@ -179,6 +188,9 @@ TEST(Connection, ATransactionLostWithItsServerIsNeverCommittedInPart)
         EXPECT_THROW(t.commit(), db::Error);
     }
     EXPECT_EQ(days(), 0);
+    db::Connection fresh;
+    fresh.open(fx.file);
+    EXPECT_EQ(lockTimeout(fx.connection), lockTimeout(fresh)) << "the new session is set up as the first";
 
     // Away between two statements: the first one after its return succeeds.
     fx.server->setAway(true);
