@@ -110,6 +110,8 @@ else
   start_ms_of="cast(round((julianday(pl_start, 'utc') - 2440587.5) * 86400000) as integer)"
 fi
 now_ms() { date +%s%3N; }
+# log_end ADDRESS: the last lines of a station's log, without the offscreen platform's notices.
+log_end() { grep -v "This plugin does not support" "$root/$1/station.log" | tail -5 >&2; }
 
 # station_env ADDRESS: the station's environment, in the array `env_of`.
 station_env() {
@@ -186,7 +188,7 @@ if [ "$registered" -lt "$count" ]; then
   for address in "${addresses[@]}"; do
     [[ "$idle_rows" == *" $address "* ]] && continue
     echo "not registered: $address; the end of its log:" >&2
-    grep -v "This plugin does not support" "$root/$address/station.log" | tail -5 >&2
+    log_end "$address"
   done
 fi
 
@@ -286,7 +288,7 @@ if [ $lost -ne 0 ]; then
   for address in "${addresses[@]}"; do
     if [ -z "${billed_ms[$address]:-}" ]; then
       echo "--- $address (not billed), the end of its log:" >&2
-      grep -v "This plugin does not support" "$root/$address/station.log" | tail -5 >&2
+      log_end "$address"
       break
     fi
   done

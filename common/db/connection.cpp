@@ -358,11 +358,6 @@ int Connection::execute(const QString &sql, const QVariantList &params)
     return sqlite3_stmt_readonly(statement.get()) ? 0 : sqlite3_changes(m_db);
 }
 
-int RowView::columnCount() const
-{
-    return m_statement ? m_statement->columnCount() : m_result->columns();
-}
-
 QVariant RowView::value(int column) const
 {
     return m_statement ? m_statement->value(column) : m_result->value(m_row, column);

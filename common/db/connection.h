@@ -61,7 +61,6 @@ private:
 /// One row of `Connection::forEachRow`; it is valid only during the call that gets it.
 class RowView {
 public:
-    int columnCount() const;
     /// The field as stored: a whole number, a number, text, bytes or null.
     QVariant value(int column) const;
     /// The field as text ("" for null).

@@ -52,14 +52,13 @@ LedgerCheck LedgerCheck::run(db::Connection &connection, std::optional<QDate> fr
     QString dayText;
     QDate rowDay;
     for (qint64 after = std::numeric_limits<qint64>::min();;) {
-        qint64 read = 0;
+        const qint64 before = check.m_rows;
         connection.forEachRow(
             QStringLiteral("select %1 from period_ledger where pl_id > ? order by pl_id limit %2")
                 .arg(db::ledgerColumns())
                 .arg(kPage),
             { after }, [&](const db::RowView &fields) {
                 const db::LedgerRow row = db::ledgerRowFrom(fields);
-                ++read;
                 after = row.id;
                 ++check.m_rows;
                 // Rows come in the order written, so a day's text repeats row after row:
@@ -91,7 +90,7 @@ LedgerCheck LedgerCheck::run(db::Connection &connection, std::optional<QDate> fr
                 previous = row.digest;
                 expected = row.id + 1;
             });
-        if (read < kPage)
+        if (check.m_rows - before < kPage)
             break;
     }
 

@@ -181,12 +181,9 @@ bool StationBookkeeping::addmachine(int waitMs)
         } catch (const db::Error &error) {
             if (!error.isBusy()
                 || std::chrono::steady_clock::now() - started >= std::chrono::milliseconds(waitMs)) {
-                qCWarning(lcUsage, "the station is not registered yet: %s", qPrintable(error.description()));
+                qCInfo(lcUsage, "the station is not registered yet: %s", qPrintable(error.description()));
                 return false;
             }
-        } catch (const std::exception &error) {
-            qCWarning(lcUsage, "the station is not registered yet: %s", error.what());
-            return false;
         } catch (...) {
             return false;
         }

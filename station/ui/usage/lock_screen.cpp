@@ -2,6 +2,7 @@
 
 #include "config/advertisement.h"
 #include "platform/attempt.h"
+#include "platform/log.h"
 #include "startup/station_context.h"
 #include "startup/station_navigator.h"
 #include "startup/timer_record.h"
@@ -246,8 +247,12 @@ void LockScreen::load()
     attempt([&] { m_bookkeeping.checktimer(); });
     bool registered = false;
     attempt([&] { registered = m_bookkeeping.addmachine(); });
-    if (!registered)
+    if (!registered) {
+        qCWarning(lcUsage,
+            "the station could not register; it tries again every %d s until the first sign-in",
+            kRegisterRetryMs / 1000);
         m_registerRetry->start();
+    }
     attempt([&] { m_bookkeeping.checkBilling(); });
     connect(&m_context.pendingBill(), &PendingBill::pendingChanged, this, &LockScreen::showBillingStatus,
         Qt::UniqueConnection);
