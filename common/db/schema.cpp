@@ -11,6 +11,7 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <charconv>
 #include <vector>
 
 namespace vorlane::db {
@@ -527,33 +528,52 @@ LedgerRow ledgerRowFrom(const RowView &fields)
     return row;
 }
 
+namespace {
+
+/// A whole number in decimal, without allocating.
+class Decimal {
+public:
+    explicit Decimal(qint64 value)
+        : m_size(std::to_chars(m_digits, m_digits + sizeof m_digits, value).ptr - m_digits)
+    {
+    }
+    QByteArrayView view() const { return QByteArrayView(m_digits, m_size); }
+
+private:
+    char m_digits[24];
+    qsizetype m_size;
+};
+
+} // namespace
+
 QByteArray ledgerDigestText(const LedgerRow &row, const QByteArray &previousDigest)
 {
-    QByteArray text("vorlane period ledger 1\n");
-    text.reserve(320);
-    const auto add = [&text](const char *name, const QByteArray &value) {
+    // Built in one buffer, numbers written in place: the check computes it for every row.
+    QByteArray text;
+    text.reserve(512);
+    text += "vorlane period ledger 1\n";
+    const auto add = [&text](const char *name, QByteArrayView value) {
         text += name;
         text += '=';
-        text += QByteArray::number(value.size());
+        text += Decimal(value.size()).view();
         text += ':';
         text += value;
         text += '\n';
     };
-    const auto number = [](qint64 value) { return QByteArray::number(value); };
-    add("id", number(row.id));
+    add("id", Decimal(row.id).view());
     add("station", row.station.toUtf8());
     add("start", row.start.toUtf8());
-    add("revision", number(row.revision));
+    add("revision", Decimal(row.revision).view());
     add("user", row.user.toUtf8());
     add("kind", row.kind.toUtf8());
     add("day", row.day.toUtf8());
     add("login", row.loginTime.toUtf8());
     add("logout", row.logoutTime.toUtf8());
     add("elapsed", row.elapsed.toUtf8());
-    add("amount", number(row.amount));
-    add("counted", number(row.counted ? 1 : 0));
-    add("minutes", number(row.minutes));
-    add("final", number(row.final ? 1 : 0));
+    add("amount", Decimal(row.amount).view());
+    add("counted", Decimal(row.counted ? 1 : 0).view());
+    add("minutes", Decimal(row.minutes).view());
+    add("final", Decimal(row.final ? 1 : 0).view());
     add("previous", previousDigest);
     return text;
 }
